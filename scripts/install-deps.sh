@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Veltrop needs on Debian 12. Safe to run again.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config clang-format
+    qt6-base-dev qt6-base-dev-tools libsqlcipher-dev sqlcipher
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xdotool xclip openbox trayer xdg-utils x11-utils fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

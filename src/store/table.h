@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/session.h"
+#include "engine/table_definition.h"
+#include "engine/table_file.h"
+#include "store/field.h"
+#include "store/table_state.h"
+
+namespace veltrop {
+
+class TableListener;
+
+struct LocateOptions {
+    bool caseInsensitive = false;
+    bool partialKey = false;
+};
+
+// A cursor on a table file: a current position, a copy of the current record (the
+// record buffer), a state and a modified flag. Every change to the table goes
+// through Edit/Insert, then Post or Cancel.
+class Table {
+public:
+    // Asked when the table is protected and no listed password fits; true to try again.
+    using PasswordPrompt = std::function<bool()>;
+    using BeforePostHook = std::function<void(Table&)>;
+
+    Table(QString componentName, engine::Session& session, std::string fileName,
+          engine::TableDefinition definition);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    const QString& name() const { return name_; }
+    void setPasswordPrompt(PasswordPrompt prompt) { passwordPrompt_ = std::move(prompt); }
+    void setBeforePost(BeforePostHook hook) { beforePost_ = std::move(hook); }
+    void addListener(TableListener* listener);
+    void removeListener(TableListener* listener);
+
+    void open();
+    void close();
+
+    TableState state() const { return state_; }
+    bool active() const { return state_ != TableState::Inactive; }
+    bool modified() const { return modified_; }
+    bool readOnly() const;
+    // No current record: the table is empty (or the cursor is closed).
+    bool isEmpty() const;
+
+    void Edit();
+    void Insert();
+    void Post();
+    void Cancel();
+    void Delete();
+    bool Locate(const QString& keyFields, const QStringList& values, LocateOptions options = {});
+    void Refresh();
+
+    // Moving through the table in its natural order; each settles first.
+    void first();
+    void next();
+    bool eof() const { return eof_; }
+
+    int fieldCount() const { return static_cast<int>(fields_.size()); }
+    Field& field(int index) { return *fields_.at(index); }
+    const Field& field(int index) const { return *fields_.at(index); }
+    Field* findField(const QString& name);
+    Field& fieldByName(const QString& name);
+
+    // The underlying file, for readers that page through the table themselves.
+    engine::TableFile& file();
+
+private:
+    friend class Field;
+    struct Value {
+        std::string stored;  // bytes as read from the file
+        QString text;        // what the field shows
+        bool assigned = false;
+    };
+
+    void settle();
+    void requireActive() const;
+    void requireWritable() const;
+    void fail(const char* message) const;
+    std::unique_ptr<engine::TableFile> openFile();
+    void bindFields();
+    void setState(TableState state);
+    void loadCurrent(std::optional<engine::RecordNumber> number);
+    void reposition(engine::RecordNumber around);
+    void clearBuffer();
+    void writePendingText();
+    void postEdit();
+    void postInsert();
+    QString valueText(int index) const;
+    void assign(int index, const QString& text);
+
+    template <typename Notify>
+    void notify(Notify notifyOne);
+
+    QString name_;
+    engine::Session& session_;
+    std::string fileName_;
+    engine::TableDefinition declared_;
+    std::unique_ptr<engine::TableFile> file_;
+    std::vector<std::unique_ptr<Field>> fields_;
+    std::vector<TableListener*> listeners_;
+    PasswordPrompt passwordPrompt_;
+    BeforePostHook beforePost_;
+
+    TableState state_ = TableState::Inactive;
+    bool modified_ = false;
+    bool eof_ = true;
+    std::optional<engine::RecordNumber> current_;
+    std::optional<engine::RecordNumber> beforeInsert_;
+    std::vector<Value> buffer_;
+};
+
+}  // namespace veltrop

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace veltrop {
+
+enum class TableState { Inactive, Browse, Edit, Insert };
+
+}  // namespace veltrop
