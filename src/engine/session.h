@@ -9,6 +9,8 @@
 
 namespace veltrop::engine {
 
+class Connection;
+
 struct SessionOptions {
     // The storage library's file-system layer to use; empty for the default one.
     std::string vfsName;
@@ -50,6 +52,9 @@ public:
     const SessionOptions& options() const { return options_; }
 
 private:
+    std::unique_ptr<Connection> connect(const std::string& fileName, bool readOnly);
+    void rewriteWithKey(const std::string& fileName, const std::string& key);
+
     SessionOptions options_;
     std::vector<std::string> passwords_;
 };

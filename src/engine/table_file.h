@@ -7,14 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "engine/error.h"
 #include "engine/table_definition.h"
-
-struct sqlite3;
 
 namespace veltrop::engine {
 
 class RecordLockRegistry;
 class Connection;
+class Query;
 
 // Position of a record in the table's natural order; stable while the record lives.
 using RecordNumber = std::int64_t;
@@ -28,7 +28,7 @@ struct FieldChange {
 };
 
 struct SearchOptions {
-    bool caseInsensitive = false;  // ASCII letters only
+    bool caseInsensitive = false;   // ASCII letters only
     bool partialLastField = false;  // the last key value is a prefix
 };
 
@@ -80,13 +80,21 @@ public:
     void reread();
 
 private:
-    void checkNotLockedByOthers(RecordNumber number) const;
+    static std::optional<RecordNumber> numberFrom(Query& query);
+    template <typename Write>
+    void withLock(RecordNumber number, Write write);
+    bool hasCaseInsensitiveIndex(const std::string& field) const;
+    std::vector<RecordNumber> heldLocks() const;
+    std::string selectFields() const;
+    void requireWritable() const;
+    [[noreturn]] void fail(ErrorCode code, RecordNumber number) const;
 
+    // Declared first so that it outlives the connection: closing its descriptor would
+    // drop the storage library's own locks on the file.
+    std::shared_ptr<RecordLockRegistry> locks_;
     std::unique_ptr<Connection> connection_;
     TableDefinition definition_;
     bool readOnly_;
-    std::shared_ptr<RecordLockRegistry> locks_;
-    std::vector<RecordNumber> heldLocks_;
 };
 
 }  // namespace veltrop::engine

@@ -11,27 +11,27 @@ class Table;
 // A field of a cursor's current record, read and written as text.
 class Field {
 public:
-    Field(Table& table, int index, engine::FieldDefinition definition);
+    Field(Table& table, int index, const QString& name)
+        : table_(table), index_(index), name_(name) {}
 
     const QString& name() const { return name_; }
     int index() const { return index_; }
-    engine::FieldKind kind() const { return definition_.kind; }
-    bool isMemo() const { return definition_.kind == engine::FieldKind::Memo; }
+    engine::FieldKind kind() const;
+    bool isMemo() const { return kind() == engine::FieldKind::Memo; }
     // Longest text the field holds, in characters; 0 for a memo, which has no limit.
-    int size() const { return isMemo() ? 0 : definition_.size; }
+    int size() const;
 
     // The value in the record buffer; "" when the cursor has no current record.
     QString asString() const;
     // Assigns text to the record buffer, cut to size() characters. Needs edit or insert.
     void setAsString(const QString& text);
 
-    // Text cut to at most `size` characters without splitting one.
+    // Text cut to at most `size` characters (code points) without splitting one.
     static QString cutToSize(const QString& text, int size);
 
 private:
     Table& table_;
     int index_;
-    engine::FieldDefinition definition_;
     QString name_;
 };
 

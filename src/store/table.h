@@ -75,6 +75,8 @@ public:
 
     // The underlying file, for readers that page through the table themselves.
     engine::TableFile& file();
+    // The fields as the open file defines them (as declared while closed).
+    const engine::TableDefinition& definition() const;
 
 private:
     friend class Field;
@@ -89,14 +91,15 @@ private:
     void requireWritable() const;
     void fail(const char* message) const;
     std::unique_ptr<engine::TableFile> openFile();
-    void bindFields();
-    void setState(TableState state);
-    void loadCurrent(std::optional<engine::RecordNumber> number);
-    void reposition(engine::RecordNumber around);
+    void checkStructure(const engine::TableDefinition& found) const;
+    void enterState(TableState state);
+    bool load(std::optional<engine::RecordNumber> number);
+    void reposition(std::optional<engine::RecordNumber> around);
     void clearBuffer();
     void writePendingText();
     void postEdit();
     void postInsert();
+    [[noreturn]] void failRecordGone(engine::RecordNumber number) const;
     QString valueText(int index) const;
     void assign(int index, const QString& text);
 
@@ -116,8 +119,8 @@ private:
     TableState state_ = TableState::Inactive;
     bool modified_ = false;
     bool eof_ = true;
+    // The record the cursor stands on; kept during an insert, so Cancel can return to it.
     std::optional<engine::RecordNumber> current_;
-    std::optional<engine::RecordNumber> beforeInsert_;
     std::vector<Value> buffer_;
 };
 

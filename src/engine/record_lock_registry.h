@@ -1,0 +1,46 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/table_file.h"
+
+namespace veltrop::engine {
+
+// The record locks of one table file, shared by every TableFile of this process open
+// on it. Other processes are kept out by open-file-description locks on bytes far past
+// the storage library's own lock bytes; the kernel drops them when the holder dies.
+// Those locks are per open file description, so within this process a map tells
+// which holder has which record.
+class RecordLockRegistry {
+public:
+    // The registry for the file, created on first use. Fails with the engine's error
+    // when the file cannot be opened.
+    static std::shared_ptr<RecordLockRegistry> forFile(const std::string& fileName);
+
+    RecordLockRegistry(int fd, dev_t device, ino_t inode);
+    ~RecordLockRegistry();
+    RecordLockRegistry(const RecordLockRegistry&) = delete;
+    RecordLockRegistry& operator=(const RecordLockRegistry&) = delete;
+
+    // False when another holder, here or in another process, has the record.
+    bool tryLock(RecordNumber number, const void* holder);
+    void unlock(RecordNumber number, const void* holder);
+    bool heldBy(RecordNumber number, const void* holder) const;
+    std::vector<RecordNumber> heldByHolder(const void* holder) const;
+
+private:
+    bool setSystemLock(RecordNumber number, short type);
+
+    int fd_;
+    dev_t device_;
+    ino_t inode_;
+    pid_t owner_;
+    std::map<RecordNumber, const void*> holders_;
+};
+
+}  // namespace veltrop::engine

@@ -1,0 +1,405 @@
+#include "store/table.h"
+
+#include <algorithm>
+
+#include "engine/error.h"
+#include "store/errors.h"
+#include "store/table_listener.h"
+
+namespace veltrop {
+
+using engine::EngineError;
+using engine::ErrorCode;
+
+Table::Table(QString componentName, engine::Session& session, std::string fileName,
+             engine::TableDefinition definition)
+    : name_(std::move(componentName)),
+      session_(session),
+      fileName_(std::move(fileName)),
+      declared_(std::move(definition)) {
+    for (size_t i = 0; i < declared_.fields.size(); ++i) {
+        fields_.push_back(std::make_unique<Field>(
+            *this, static_cast<int>(i), QString::fromStdString(declared_.fields[i].name)));
+    }
+    clearBuffer();
+}
+
+Table::~Table() = default;
+
+void Table::addListener(TableListener* listener) {
+    listeners_.push_back(listener);
+}
+
+void Table::removeListener(TableListener* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+template <typename Notify>
+void Table::notify(Notify notifyOne) {
+    // A listener may remove itself while being told.
+    const auto listeners = listeners_;
+    for (auto* listener : listeners) {
+        notifyOne(*listener);
+    }
+}
+
+bool Table::readOnly() const {
+    return file_ && file_->readOnly();
+}
+
+bool Table::isEmpty() const {
+    return !current_;
+}
+
+engine::TableFile& Table::file() {
+    requireActive();
+    return *file_;
+}
+
+const engine::TableDefinition& Table::definition() const {
+    return file_ ? file_->definition() : declared_;
+}
+
+void Table::fail(const char* message) const {
+    throw DatabaseError(name_.toStdString(), message);
+}
+
+void Table::requireActive() const {
+    if (state_ == TableState::Inactive) {
+        fail(messages::kClosedDataset);
+    }
+}
+
+void Table::requireWritable() const {
+    if (readOnly()) {
+        fail(messages::kReadOnlyDataset);
+    }
+}
+
+void Table::failRecordGone(engine::RecordNumber number) const {
+    throw EngineError(ErrorCode::RecordDeleted,
+                      {{ErrorCode::RecordDeleted, 0, "Table: " + fileName_},
+                       {ErrorCode::RecordDeleted, 0, "Record " + std::to_string(number)}});
+}
+
+std::unique_ptr<engine::TableFile> Table::openFile() {
+    for (;;) {
+        std::optional<EngineError> refused;
+        try {
+            try {
+                return session_.openTable(fileName_, engine::OpenMode::ReadWrite);
+            } catch (const EngineError& error) {
+                if (error.code() != ErrorCode::ReadOnly) {
+                    throw;
+                }
+            }
+            return session_.openTable(fileName_, engine::OpenMode::ReadOnly);
+        } catch (const EngineError& error) {
+            if (error.code() != ErrorCode::InsufficientRights || !passwordPrompt_) {
+                throw;
+            }
+            refused = error;
+        }
+        // Asked outside the handler: the prompt runs a dialog of its own.
+        if (!passwordPrompt_()) {
+            throw *refused;
+        }
+    }
+}
+
+void Table::checkStructure(const engine::TableDefinition& found) const {
+    const auto& expected = declared_.fields;
+    bool same = found.fields.size() == expected.size();
+    for (size_t i = 0; same && i < expected.size(); ++i) {
+        same = found.fields[i].name == expected[i].name && found.fields[i].kind == expected[i].kind;
+    }
+    if (!same) {
+        std::string names;
+        for (const auto& field : found.fields) {
+            names += (names.empty() ? "" : ";") + field.name;
+        }
+        throw EngineError(ErrorCode::WrongStructure,
+                          {{ErrorCode::WrongStructure, 0, "Table: " + fileName_},
+                           {ErrorCode::WrongStructure, 0, "Fields found: " + names}});
+    }
+}
+
+void Table::open() {
+    if (active()) {
+        return;
+    }
+    auto file = openFile();
+    checkStructure(file->definition());
+    file_ = std::move(file);
+    current_.reset();
+    enterState(TableState::Browse);
+    load(file_->first());
+}
+
+void Table::close() {
+    if (!active()) {
+        return;
+    }
+    if (state_ == TableState::Edit && current_) {
+        file_->unlock(*current_);
+    }
+    file_.reset();
+    current_.reset();
+    eof_ = true;
+    clearBuffer();
+    enterState(TableState::Inactive);
+    notify([](TableListener& listener) { listener.recordChanged(); });
+}
+
+void Table::enterState(TableState state) {
+    modified_ = false;
+    if (state_ != state) {
+        state_ = state;
+        notify([](TableListener& listener) { listener.tableStateChanged(); });
+    }
+}
+
+void Table::clearBuffer() {
+    buffer_.assign(fields_.size(), Value{});
+}
+
+bool Table::load(std::optional<engine::RecordNumber> number) {
+    std::optional<engine::RawRecord> record;
+    if (number) {
+        record = file_->read(*number);
+    }
+    if (number && !record) {
+        return false;
+    }
+    current_ = number;
+    eof_ = !number;
+    clearBuffer();
+    if (record) {
+        for (size_t i = 0; i < buffer_.size() && i < record->size(); ++i) {
+            buffer_[i].stored = std::move((*record)[i]);
+            buffer_[i].text = QString::fromUtf8(buffer_[i].stored);
+        }
+    }
+    notify([](TableListener& listener) { listener.recordChanged(); });
+    return true;
+}
+
+void Table::reposition(std::optional<engine::RecordNumber> around) {
+    if (!around) {
+        load(file_->first());
+        return;
+    }
+    if (load(around)) {
+        return;
+    }
+    const auto following = file_->next(*around);
+    if (following && load(following)) {
+        return;
+    }
+    load(file_->prior(*around));
+}
+
+void Table::writePendingText() {
+    notify([](TableListener& listener) { listener.updateRecord(); });
+}
+
+void Table::settle() {
+    requireActive();
+    if (state_ == TableState::Edit || state_ == TableState::Insert) {
+        writePendingText();
+        if (modified_) {
+            Post();
+        } else {
+            Cancel();
+        }
+    }
+}
+
+void Table::Edit() {
+    if (state_ == TableState::Edit || state_ == TableState::Insert) {
+        return;
+    }
+    requireActive();
+    if (!current_) {
+        Insert();
+        return;
+    }
+    requireWritable();
+    const engine::RecordNumber number = *current_;
+    file_->lock(number);
+    std::optional<engine::RawRecord> record;
+    try {
+        record = file_->read(number);
+    } catch (...) {
+        file_->unlock(number);
+        throw;
+    }
+    if (!record) {
+        file_->unlock(number);
+        reposition(number);
+        failRecordGone(number);
+    }
+    enterState(TableState::Edit);
+    load(number);
+}
+
+void Table::Insert() {
+    settle();
+    requireWritable();
+    clearBuffer();
+    enterState(TableState::Insert);
+    notify([](TableListener& listener) { listener.recordChanged(); });
+}
+
+void Table::Post() {
+    writePendingText();
+    if (state_ != TableState::Edit && state_ != TableState::Insert) {
+        fail(messages::kNotEditing);
+    }
+    if (beforePost_) {
+        beforePost_(*this);
+    }
+    // The hook may have ended the edit itself; then there is nothing left to write.
+    if (state_ == TableState::Edit) {
+        postEdit();
+    } else if (state_ == TableState::Insert) {
+        postInsert();
+    }
+}
+
+void Table::postEdit() {
+    std::vector<engine::FieldChange> changes;
+    for (size_t i = 0; i < buffer_.size(); ++i) {
+        if (buffer_[i].assigned) {
+            changes.push_back({static_cast<int>(i), buffer_[i].stored});
+        }
+    }
+    const engine::RecordNumber number = *current_;
+    file_->update(number, changes);
+    file_->unlock(number);
+    enterState(TableState::Browse);
+    reposition(number);
+}
+
+void Table::postInsert() {
+    engine::RawRecord values;
+    for (const auto& value : buffer_) {
+        values.push_back(value.stored);
+    }
+    const engine::RecordNumber number = file_->insert(values);
+    enterState(TableState::Browse);
+    reposition(number);
+}
+
+void Table::Cancel() {
+    if (state_ != TableState::Edit && state_ != TableState::Insert) {
+        return;
+    }
+    if (state_ == TableState::Edit && current_) {
+        file_->unlock(*current_);
+    }
+    enterState(TableState::Browse);
+    reposition(current_);
+}
+
+void Table::Delete() {
+    requireActive();
+    if (state_ == TableState::Insert) {
+        Cancel();
+        return;
+    }
+    if (!current_) {
+        fail(messages::kEmptyDataset);
+    }
+    const engine::RecordNumber number = *current_;
+    try {
+        file_->remove(number);
+    } catch (const EngineError& error) {
+        // Already removed through another cursor: the record is gone either way.
+        if (error.code() != ErrorCode::RecordDeleted) {
+            throw;
+        }
+        file_->unlock(number);
+    }
+    enterState(TableState::Browse);
+    reposition(number);
+}
+
+bool Table::Locate(const QString& keyFields, const QStringList& values, LocateOptions options) {
+    settle();
+    std::vector<int> fields;
+    std::vector<std::string> keys;
+    const QStringList names = keyFields.split(u';');
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        fields.push_back(fieldByName(names[i]).index());
+        keys.push_back(i < values.size() ? values[i].toStdString() : std::string());
+    }
+    const auto found = file_->find(fields, keys, {options.caseInsensitive, options.partialKey});
+    if (!found) {
+        return false;
+    }
+    reposition(found);
+    return true;
+}
+
+void Table::Refresh() {
+    settle();
+    std::exception_ptr failure;
+    try {
+        file_->reread();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    reposition(current_);
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void Table::first() {
+    settle();
+    load(file_->first());
+}
+
+void Table::next() {
+    settle();
+    const auto following = current_ ? file_->next(*current_) : std::nullopt;
+    if (!following || !load(following)) {
+        eof_ = true;
+    }
+}
+
+Field* Table::findField(const QString& name) {
+    for (auto& field : fields_) {
+        if (field->name().compare(name, Qt::CaseInsensitive) == 0) {
+            return field.get();
+        }
+    }
+    return nullptr;
+}
+
+Field& Table::fieldByName(const QString& name) {
+    Field* field = findField(name);
+    if (!field) {
+        throw DatabaseError(name_.toStdString(), "Field '" + name.toStdString() + "' not found");
+    }
+    return *field;
+}
+
+QString Table::valueText(int index) const {
+    return buffer_.at(index).text;
+}
+
+void Table::assign(int index, const QString& text) {
+    if (state_ != TableState::Edit && state_ != TableState::Insert) {
+        fail(messages::kNotEditing);
+    }
+    Value& value = buffer_.at(index);
+    value.text = text;
+    value.stored = text.toStdString();
+    value.assigned = true;
+    modified_ = true;
+    notify([index](TableListener& listener) { listener.fieldChanged(index); });
+}
+
+}  // namespace veltrop
