@@ -171,6 +171,12 @@ bool Table::load(std::optional<engine::RecordNumber> number) {
     if (number && !record) {
         return false;
     }
+    show(number, std::move(record));
+    return true;
+}
+
+void Table::show(std::optional<engine::RecordNumber> number,
+                 std::optional<engine::RawRecord> record) {
     current_ = number;
     eof_ = !number;
     clearBuffer();
@@ -181,7 +187,6 @@ bool Table::load(std::optional<engine::RecordNumber> number) {
         }
     }
     notify([](TableListener& listener) { listener.recordChanged(); });
-    return true;
 }
 
 void Table::reposition(std::optional<engine::RecordNumber> around) {
@@ -363,10 +368,14 @@ void Table::first() {
 
 void Table::next() {
     settle();
-    const auto following = current_ ? file_->next(*current_) : std::nullopt;
-    if (!following || !load(following)) {
+    // One read for both the position and the values: a scan costs one query a record.
+    auto following =
+        current_ ? file_->readFrom(*current_ + 1, 1) : std::vector<engine::RecordRow>{};
+    if (following.empty()) {
         eof_ = true;
+        return;
     }
+    show(following.front().number, std::move(following.front().values));
 }
 
 Field* Table::findField(const QString& name) {

@@ -93,7 +93,9 @@ private:
     std::unique_ptr<engine::TableFile> openFile();
     void checkStructure(const engine::TableDefinition& found) const;
     void enterState(TableState state);
+    // Makes the record current; false when it is no longer in the table.
     bool load(std::optional<engine::RecordNumber> number);
+    void show(std::optional<engine::RecordNumber> number, std::optional<engine::RawRecord> record);
     void reposition(std::optional<engine::RecordNumber> around);
     void clearBuffer();
     void writePendingText();
