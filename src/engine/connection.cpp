@@ -2,13 +2,19 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+
 #include "engine/session.h"
 
 namespace veltrop::engine {
 
 namespace {
 
-ErrorCode codeForResult(int resultCode) {
+// systemErrno is what the operating system said, when the failure came from it.
+ErrorCode codeForResult(int resultCode, int systemErrno, bool reading) {
+    if (systemErrno == ENOSPC || systemErrno == EDQUOT) {
+        return ErrorCode::DiskFull;
+    }
     switch (resultCode & 0xff) {
         case SQLITE_FULL:
             return ErrorCode::DiskFull;
@@ -16,11 +22,18 @@ ErrorCode codeForResult(int resultCode) {
             return resultCode == SQLITE_IOERR_READ || resultCode == SQLITE_IOERR_SHORT_READ
                        ? ErrorCode::ReadFailed
                        : ErrorCode::WriteFailed;
+        case SQLITE_CANTOPEN:
+            // The file itself was opened before; what cannot be created now is a journal.
+            return ErrorCode::WriteFailed;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             return ErrorCode::TableLocked;
         case SQLITE_CORRUPT:
             return ErrorCode::TableDamaged;
+        case SQLITE_TOOBIG:
+            // Nothing this program writes comes near the limit; a value read back that
+            // claims to is a damaged record.
+            return reading ? ErrorCode::TableDamaged : ErrorCode::StorageFailure;
         case SQLITE_NOTADB:
             return ErrorCode::NotATable;
         case SQLITE_READONLY:
@@ -71,7 +84,8 @@ bool Query::step() {
     }
     // The statement's own error is only reported once it is reset.
     const int failure = sqlite3_reset(statement_);
-    connection_.fail(failure != SQLITE_OK ? sqlite3_extended_errcode(connection_.handle()) : rc);
+    const int code = failure != SQLITE_OK ? sqlite3_extended_errcode(connection_.handle()) : rc;
+    throw connection_.errorFor(code, sqlite3_stmt_readonly(statement_) != 0);
 }
 
 void Query::run() {
@@ -162,8 +176,8 @@ void Connection::fail(int resultCode) const {
     throw errorFor(resultCode);
 }
 
-EngineError Connection::errorFor(int resultCode) const {
-    const ErrorCode code = codeForResult(resultCode);
+EngineError Connection::errorFor(int resultCode, bool reading) const {
+    const ErrorCode code = codeForResult(resultCode, db_ ? sqlite3_system_errno(db_) : 0, reading);
     std::string native = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(resultCode);
     return EngineError(code, {{code, 0, "Table: " + fileName_}, {code, resultCode, native}});
 }

@@ -78,7 +78,7 @@ public:
 
     // The engine error for a failed call of the storage library.
     [[noreturn]] void fail(int resultCode) const;
-    EngineError errorFor(int resultCode) const;
+    EngineError errorFor(int resultCode, bool reading = false) const;
     EngineError errorFor(ErrorCode code) const;
 
 private:

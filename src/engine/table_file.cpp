@@ -65,13 +65,21 @@ std::optional<RecordNumber> TableFile::last() {
 std::optional<RecordNumber> TableFile::next(RecordNumber after) {
     auto query = connection_->query("SELECT min(recno) FROM records WHERE recno > ?1");
     query.bind(1, after);
-    return numberFrom(query);
+    const auto found = numberFrom(query);
+    if (found && *found <= after) {
+        fail(ErrorCode::TableDamaged, after);
+    }
+    return found;
 }
 
 std::optional<RecordNumber> TableFile::prior(RecordNumber before) {
     auto query = connection_->query("SELECT max(recno) FROM records WHERE recno < ?1");
     query.bind(1, before);
-    return numberFrom(query);
+    const auto found = numberFrom(query);
+    if (found && *found >= before) {
+        fail(ErrorCode::TableDamaged, before);
+    }
+    return found;
 }
 
 std::optional<RawRecord> TableFile::read(RecordNumber number) {
@@ -88,7 +96,12 @@ std::vector<RecordRow> TableFile::readFrom(RecordNumber start, int count) {
     query.bind(1, start).bind(2, static_cast<std::int64_t>(count));
     std::vector<RecordRow> rows;
     while (query.step()) {
-        rows.push_back({query.integer(0), valuesFrom(query, 1, definition_.fields.size())});
+        const RecordNumber number = query.integer(0);
+        // A damaged table can hand out numbers out of order; never walk backwards.
+        if (number < start || (!rows.empty() && number <= rows.back().number)) {
+            fail(ErrorCode::TableDamaged, number);
+        }
+        rows.push_back({number, valuesFrom(query, 1, definition_.fields.size())});
     }
     return rows;
 }
