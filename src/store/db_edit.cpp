@@ -1,0 +1,108 @@
+#include "store/db_edit.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QTimer>
+#include <limits>
+
+#include "store/editor_input.h"
+#include "store/field.h"
+#include "store/guard.h"
+
+namespace veltrop {
+
+DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), limit_(*this), link_(*this) {
+    // The limit that counts is ours, in characters; the control's own would cut
+    // what it shows.
+    setMaxLength(std::numeric_limits<int>::max());
+    setValidator(&limit_);
+    setReadOnly(true);
+    connect(this, &QLineEdit::textChanged, this, [this] { guarded([&] { link_.textChanged(); }); });
+}
+
+void DBEdit::showField(const Field* field) {
+    if (field && !field->isMemo()) {
+        inputLimit_ = field->size();
+    }
+    const QString value = field ? field->asString() : QString();
+    // The same text again keeps the caret and selection where the user put them.
+    if (value != text()) {
+        limit_.setLimit(0);
+        setText(value);
+    }
+    limit_.setLimit(inputLimit_);
+}
+
+void DBEdit::returnFocus(std::exception_ptr error) {
+    QTimer::singleShot(0, this, [this, error] {
+        guarded([&] {
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+            std::rethrow_exception(error);
+        });
+    });
+}
+
+void DBEdit::copyToClipboard() {
+    if (hasSelectedText()) {
+        QGuiApplication::clipboard()->setText(selectedText());
+    }
+}
+
+void DBEdit::pasteFromClipboard() {
+    if (!link_.edit()) {
+        return;
+    }
+    const QString pasted = QGuiApplication::clipboard()->text();
+    if (!pasted.isEmpty()) {
+        insert(pasted);
+    }
+}
+
+void DBEdit::keyPressEvent(QKeyEvent* event) {
+    guarded([&] {
+        if (event->key() == Qt::Key_Escape) {
+            link_.reset();
+            selectAll();
+            event->accept();
+            return;
+        }
+        if (asksForEditing(*event, EditorLines::Single) && !link_.edit()) {
+            event->accept();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    });
+}
+
+void DBEdit::inputMethodEvent(QInputMethodEvent* event) {
+    guarded([&] {
+        if (asksForEditing(*event) && !link_.edit()) {
+            event->ignore();
+            return;
+        }
+        QLineEdit::inputMethodEvent(event);
+    });
+}
+
+void DBEdit::focusInEvent(QFocusEvent* event) {
+    guarded([&] {
+        if (!link_.focused()) {
+            link_.setFocused(true);
+            link_.reset();
+        }
+    });
+    QLineEdit::focusInEvent(event);
+}
+
+void DBEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    guarded([&] {
+        if (movesFocus(*event) && link_.exit()) {
+            link_.reset();
+        }
+    });
+}
+
+}  // namespace veltrop

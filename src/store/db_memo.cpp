@@ -1,0 +1,129 @@
+#include "store/db_memo.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QTextDocumentFragment>
+#include <QTimer>
+
+#include "engine/error.h"
+#include "store/editor_input.h"
+#include "store/field.h"
+#include "store/guard.h"
+
+namespace veltrop {
+
+DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), link_(*this) {
+    setTabChangesFocus(true);
+    setReadOnly(true);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        guarded([&] {
+            if (loaded_) {
+                link_.textChanged();
+            }
+        });
+    });
+}
+
+void DBMemo::showField(const Field* field) {
+    QString value;
+    bool loaded = field != nullptr;
+    if (field) {
+        try {
+            value = field->asString();
+        } catch (const Error& error) {
+            // A note that cannot be read says why in place of its text.
+            value = QStringLiteral("(%1)").arg(QString::fromStdString(error.message()));
+            loaded = false;
+        }
+    }
+    // The same text again keeps the caret, the selection and the scrolling.
+    if (value != toPlainText()) {
+        setPlainText(value);
+    }
+    loaded_ = loaded;
+    updateReadOnly();
+}
+
+void DBMemo::setEditing(bool editing) {
+    editing_ = editing;
+    updateReadOnly();
+}
+
+void DBMemo::returnFocus(std::exception_ptr error) {
+    QTimer::singleShot(0, this, [this, error] {
+        guarded([&] {
+            setFocus(Qt::OtherFocusReason);
+            std::rethrow_exception(error);
+        });
+    });
+}
+
+void DBMemo::copyToClipboard() {
+    const QString selected = textCursor().selection().toPlainText();
+    if (!selected.isEmpty()) {
+        QGuiApplication::clipboard()->setText(selected);
+    }
+}
+
+void DBMemo::pasteFromClipboard() {
+    if (!link_.edit()) {
+        return;
+    }
+    const QString pasted = QGuiApplication::clipboard()->text();
+    if (!pasted.isEmpty()) {
+        insertPlainText(pasted);
+    }
+}
+
+void DBMemo::keyPressEvent(QKeyEvent* event) {
+    guarded([&] {
+        if (event->key() == Qt::Key_Escape) {
+            link_.reset();
+        } else if (asksForEditing(*event, EditorLines::Multiple, tabChangesFocus()) &&
+                   !link_.edit()) {
+            event->accept();
+            return;
+        }
+        if (isCtrlJ(*event)) {
+            insertPlainText(QStringLiteral("\n"));
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    });
+}
+
+void DBMemo::inputMethodEvent(QInputMethodEvent* event) {
+    guarded([&] {
+        if (asksForEditing(*event) && !link_.edit()) {
+            event->ignore();
+            return;
+        }
+        QPlainTextEdit::inputMethodEvent(event);
+    });
+}
+
+void DBMemo::focusInEvent(QFocusEvent* event) {
+    guarded([&] { link_.setFocused(true); });
+    QPlainTextEdit::focusInEvent(event);
+}
+
+bool DBMemo::focusNextPrevChild(bool next) {
+    // Tab taken as text asks for editing like any typed key, so it must reach the
+    // memo before the table is being edited too.
+    if (!tabChangesFocus() && link_.canModify()) {
+        return false;
+    }
+    return QPlainTextEdit::focusNextPrevChild(next);
+}
+
+void DBMemo::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    guarded([&] {
+        if (movesFocus(*event)) {
+            link_.exit();
+        }
+    });
+}
+
+}  // namespace veltrop
