@@ -1,0 +1,63 @@
+#include "app/application.h"
+
+#include <QSessionManager>
+
+#include "app/error_box_reporter.h"
+#include "app/program_title.h"
+#include "main_window/tool_bar_images.h"
+#include "platform/form.h"
+#include "platform/termination.h"
+#include "store/guard.h"
+
+namespace veltrop {
+
+Application::Application(int& argc, char** argv, StopBox stopBox)
+    : QApplication(argc, argv),
+      title_(titleFromProgramFile(applicationFilePath())),
+      stopBox_(std::move(stopBox)) {
+    resetTermination();
+    // The program ends only by Terminate, never because its last window was hidden.
+    setQuitOnLastWindowClosed(false);
+    setWindowIcon(programIcon());
+    setErrorReporter(ErrorBoxReporter(title_, stopBox_));
+    connect(this, &QGuiApplication::commitDataRequest, this, &Application::answerSessionEnd);
+}
+
+Application::~Application() {
+    setErrorReporter(nullptr);
+}
+
+void Application::run(Form& mainForm) {
+    mainForm.show();
+    exec();
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ++escapedExceptions_;
+        reportCurrentException();
+        return false;
+    }
+}
+
+bool Application::event(QEvent* event) {
+    if (event->type() != QEvent::Quit) {
+        return QApplication::event(event);
+    }
+    // A quit from outside (the session ending, or a quit request) terminates the
+    // program the ordinary way instead of closing its windows one by one.
+    guarded([] { requestTermination(); });
+    return true;
+}
+
+void Application::answerSessionEnd(QSessionManager& manager) {
+    guarded([&] {
+        // The session may end: nothing is cancelled. The program is not restarted with
+        // the session, since its table is wherever the user started it.
+        manager.setRestartHint(QSessionManager::RestartNever);
+    });
+}
+
+}  // namespace veltrop

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/window_factory.h"
+
+namespace veltrop {
+
+// The program's own windows: TForm1, TForm2, TForm3, and the password dialog as
+// the cursors' prompt.
+class ProgramWindows : public WindowFactory {
+public:
+    Table::PasswordPrompt passwordPrompt(engine::Session& session) const override;
+    std::unique_ptr<Form> createForm1(engine::Session& session,
+                                      Table::PasswordPrompt prompt) const override;
+    std::unique_ptr<Form> createForm2(engine::Session& session,
+                                      Table::PasswordPrompt prompt) const override;
+    std::unique_ptr<Form> createForm3() const override;
+};
+
+}  // namespace veltrop

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+#include "engine/session.h"
+#include "platform/form.h"
+#include "store/table.h"
+
+namespace veltrop {
+
+// Makes the program's three windows; start-up calls it in the order Form1, Form2,
+// Form3. Any of them may fail by throwing, which ends start-up.
+class WindowFactory {
+public:
+    virtual ~WindowFactory() = default;
+
+    // What a cursor asks when its table is protected and no listed password fits.
+    virtual Table::PasswordPrompt passwordPrompt(engine::Session& session) const = 0;
+
+    virtual std::unique_ptr<Form> createForm1(engine::Session& session,
+                                              Table::PasswordPrompt prompt) const = 0;
+    virtual std::unique_ptr<Form> createForm2(engine::Session& session,
+                                              Table::PasswordPrompt prompt) const = 0;
+    virtual std::unique_ptr<Form> createForm3() const = 0;
+};
+
+}  // namespace veltrop

@@ -1,0 +1,26 @@
+#include "app/window_set.h"
+
+namespace veltrop {
+
+WindowSet::~WindowSet() {
+    destroy();
+}
+
+void WindowSet::create(const WindowFactory& factory, engine::Session& session) {
+    const Table::PasswordPrompt prompt = factory.passwordPrompt(session);
+    form1_ = factory.createForm1(session, prompt);
+    Form::setMainForm(form1_.get());
+    form2_ = factory.createForm2(session, prompt);
+    form3_ = factory.createForm3();
+}
+
+void WindowSet::destroy() {
+    form3_.reset();
+    form2_.reset();
+    if (Form::mainForm() == form1_.get()) {
+        Form::setMainForm(nullptr);
+    }
+    form1_.reset();
+}
+
+}  // namespace veltrop

@@ -1,0 +1,156 @@
+#include "dialogs/password_dialog.h"
+
+#include <QKeyEvent>
+#include <QProxyStyle>
+#include <QScreen>
+
+#include "platform/modal_loop.h"
+#include "store/guard.h"
+#include "ui_password_dialog.h"
+
+namespace veltrop {
+
+namespace {
+
+// Echoes each character of the password as "*".
+class StarEchoStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return u'*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// Runs a handler as Qt calls it: nothing may escape into Qt.
+template <typename Handler>
+auto guardedSlot(PasswordDialog* dialog, Handler handler) {
+    return [dialog, handler] { guarded([&] { (dialog->*handler)(); }); };
+}
+
+}  // namespace
+
+PasswordDialog::PasswordDialog(engine::Session& session, QWidget* parent)
+    : Form(parent), session_(session), ui_(std::make_unique<Ui::PasswordDialog>()) {
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    auto* echo = new StarEchoStyle;
+    echo->setParent(ui_->Password);
+    ui_->Password->setStyle(echo);
+
+    connect(ui_->Password, &QLineEdit::textChanged, this,
+            guardedSlot(this, &PasswordDialog::PasswordChange));
+    connect(ui_->AddButton, &QPushButton::clicked, this,
+            guardedSlot(this, &PasswordDialog::AddButtonClick));
+    connect(ui_->RemoveButton, &QPushButton::clicked, this,
+            guardedSlot(this, &PasswordDialog::RemoveButtonClick));
+    connect(ui_->RemoveAllButton, &QPushButton::clicked, this,
+            guardedSlot(this, &PasswordDialog::RemoveAllButtonClick));
+    connect(ui_->OKButton, &QPushButton::clicked, this,
+            guardedSlot(this, &PasswordDialog::OKButtonClick));
+    connect(ui_->CancelButton, &QPushButton::clicked, this,
+            guardedSlot(this, &PasswordDialog::CancelButtonClick));
+    PasswordChange();
+    ui_->Password->setFocus();
+}
+
+PasswordDialog::~PasswordDialog() = default;
+
+QLineEdit* PasswordDialog::Password() const {
+    return ui_->Password;
+}
+QPushButton* PasswordDialog::AddButton() const {
+    return ui_->AddButton;
+}
+QPushButton* PasswordDialog::RemoveButton() const {
+    return ui_->RemoveButton;
+}
+QPushButton* PasswordDialog::RemoveAllButton() const {
+    return ui_->RemoveAllButton;
+}
+QPushButton* PasswordDialog::OKButton() const {
+    return ui_->OKButton;
+}
+QPushButton* PasswordDialog::CancelButton() const {
+    return ui_->CancelButton;
+}
+
+std::string PasswordDialog::typed() const {
+    return ui_->Password->text().toStdString();
+}
+
+void PasswordDialog::showEvent(QShowEvent* event) {
+    guarded([&] {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->geometry().center());
+        move(frame.topLeft());
+    });
+    Form::showEvent(event);
+}
+
+// Enter presses the focused button, else the default one; Escape is Cancel.
+void PasswordDialog::keyPressEvent(QKeyEvent* event) {
+    guarded([&] {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            ui_->CancelButton->click();
+        } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                   ui_->OKButton->isEnabled()) {
+            ui_->OKButton->click();
+        } else {
+            event->ignore();
+        }
+    });
+}
+
+void PasswordDialog::PasswordChange() {
+    const bool typedSome = !ui_->Password->text().isEmpty();
+    ui_->AddButton->setEnabled(typedSome);
+    ui_->RemoveButton->setEnabled(typedSome);
+    ui_->OKButton->setEnabled(typedSome || added_);
+}
+
+void PasswordDialog::startAgain() {
+    ui_->Password->clear();
+    ui_->Password->setFocus();
+    PasswordChange();
+}
+
+void PasswordDialog::AddButtonClick() {
+    session_.addPassword(typed());
+    added_ = true;
+    startAgain();
+}
+
+void PasswordDialog::RemoveButtonClick() {
+    session_.removePassword(typed());
+    startAgain();
+}
+
+void PasswordDialog::RemoveAllButtonClick() {
+    session_.removeAllPasswords();
+    ui_->Password->setFocus();
+}
+
+void PasswordDialog::OKButtonClick() {
+    // With nothing typed, OK only confirms the passwords added before.
+    if (!ui_->Password->text().isEmpty()) {
+        session_.addPassword(typed());
+    }
+    setModalResult(kOk);
+}
+
+void PasswordDialog::CancelButtonClick() {
+    setModalResult(kCancel);
+}
+
+Table::PasswordPrompt passwordDialogPrompt(engine::Session& session) {
+    return [&session] {
+        PasswordDialog dialog(session);
+        return showModal(dialog) == PasswordDialog::kOk;
+    };
+}
+
+}  // namespace veltrop

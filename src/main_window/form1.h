@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QLabel>
+#include <QList>
+#include <QPixmap>
+#include <QToolBar>
+#include <QToolButton>
+#include <memory>
+
+#include "engine/session.h"
+#include "platform/band_bar.h"
+#include "platform/form.h"
+#include "store/data_source.h"
+#include "store/db_edit.h"
+#include "store/db_memo.h"
+#include "store/table.h"
+
+namespace veltrop {
+
+// The main window: one always-on-top strip with the tool bar and the editors of the
+// current credential record. It builds itself from the tables in form1_layout.h and
+// opens its cursor while it is created; a failure to open escapes the constructor.
+class TForm1 : public Form {
+    Q_OBJECT
+
+public:
+    TForm1(engine::Session& session, Table::PasswordPrompt prompt, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    Table& Table1() { return *table1_; }
+    DataSource& DataSource1() { return *dataSource1_; }
+    BandBar* CoolBar1() const { return coolBar1_; }
+    QToolBar* ToolBar1() const { return toolBar1_; }
+    const QList<QPixmap>& ToolBarImageList() const { return toolBarImageList_; }
+
+    DBEdit* DBEdit1() const { return child<DBEdit>("DBEdit1"); }
+    DBEdit* DBEdit2() const { return child<DBEdit>("DBEdit2"); }
+    DBEdit* DBEdit3() const { return child<DBEdit>("DBEdit3"); }
+    DBEdit* DBEdit4() const { return child<DBEdit>("DBEdit4"); }
+    DBMemo* DBMemo1() const { return child<DBMemo>("DBMemo1"); }
+
+    QToolButton* ToolButtonLookUp() const { return child<QToolButton>("ToolButtonLookUp"); }
+    QToolButton* ToolButtonAdd() const { return child<QToolButton>("ToolButtonAdd"); }
+    QToolButton* ToolButtonSave() const { return child<QToolButton>("ToolButtonSave"); }
+    QToolButton* ToolButtonDel() const { return child<QToolButton>("ToolButtonDel"); }
+    QToolButton* ToolButtonInternet() const { return child<QToolButton>("ToolButtonInternet"); }
+    QToolButton* ToolButtonEmail() const { return child<QToolButton>("ToolButtonEmail"); }
+    QToolButton* ToolButtonMinimize() const { return child<QToolButton>("ToolButtonMinimize"); }
+    QToolButton* ToolButtonExit() const { return child<QToolButton>("ToolButtonExit"); }
+    QWidget* ToolButton1() const { return child<QWidget>("ToolButton1"); }
+    QWidget* ToolButton2() const { return child<QWidget>("ToolButton2"); }
+    QWidget* ToolButton3() const { return child<QWidget>("ToolButton3"); }
+    QLabel* Label1() const { return child<QLabel>("Label1"); }
+
+private:
+    template <typename Widget>
+    Widget* child(const char* name) const {
+        return findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    void applyWindowSettings();
+    void buildToolBar();
+    QWidget* makeButton(const char* name, const char* caption, int image);
+    QWidget* makeSeparator(const char* name);
+    QWidget* makeBanner(const char* name);
+    void buildEditors();
+    void buildCoolBar();
+    void setKeyboardOrder();
+
+    // The cursor outlives the data source, which outlives the editors' use of it.
+    std::unique_ptr<Table> table1_;
+    std::unique_ptr<DataSource> dataSource1_;
+    QList<QPixmap> toolBarImageList_;
+    BandBar* coolBar1_ = nullptr;
+    QToolBar* toolBar1_ = nullptr;
+};
+
+}  // namespace veltrop

@@ -1,0 +1,50 @@
+#include "platform/form.h"
+
+#include <QCloseEvent>
+#include <QPointer>
+
+#include "platform/termination.h"
+#include "store/guard.h"
+
+namespace veltrop {
+
+namespace {
+QPointer<Form> theMainForm;
+}
+
+Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {}
+
+void Form::setModalResult(int result) {
+    modalResult_ = result;
+    emit modalResultChanged(result);
+}
+
+void Form::setMainForm(Form* form) {
+    theMainForm = form;
+}
+
+Form* Form::mainForm() {
+    return theMainForm;
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    guarded([&] {
+        if (event->spontaneous() && !isEnabled()) {
+            // The close box of a window disabled by a modal loop: it takes no input.
+            // Close() from the program arrives as a non-spontaneous event and goes on.
+            event->ignore();
+        } else if (showingModal_) {
+            // The modal loop hides the form once it has ended.
+            event->ignore();
+            setModalResult(kCancel);
+        } else if (this == theMainForm) {
+            // The main window stays until shutdown destroys it.
+            event->ignore();
+            requestTermination();
+        } else {
+            event->accept();
+        }
+    });
+}
+
+}  // namespace veltrop

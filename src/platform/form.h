@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+namespace veltrop {
+
+// A top-level window with a modal result: shown modally by showModal, which ends
+// as soon as the result becomes non-zero.
+class Form : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kNone = 0;
+    static constexpr int kCancel = 2;
+
+    explicit Form(QWidget* parent = nullptr);
+
+    int modalResult() const { return modalResult_; }
+    void setModalResult(int result);
+
+    // True while showModal runs for this form.
+    bool showingModal() const { return showingModal_; }
+
+    // The form whose closing ends the application.
+    static void setMainForm(Form* form);
+    static Form* mainForm();
+
+signals:
+    void modalResultChanged(int result);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend int showModal(Form& form);
+
+    int modalResult_ = kNone;
+    bool showingModal_ = false;
+};
+
+}  // namespace veltrop

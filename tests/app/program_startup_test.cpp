@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/program_windows.h"
+#include "app/startup.h"
+#include "application_environment.h"
+#include "dialogs/password_dialog.h"
+#include "main_window/form1.h"
+#include "platform/termination.h"
+#include "support/credential_records.h"
+#include "support/temp_folder.h"
+
+// Start-up and shutdown with the program's own windows.
+namespace veltrop::testing {
+namespace {
+
+const Record kStored = {"Bank", "bank.example", "me", "secret", "note"};
+
+class ProgramStartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clearRecordedBoxes();
+        resetTermination();
+    }
+    void TearDown() override {
+        clearRecordedBoxes();
+        resetTermination();
+    }
+
+    // Runs the program and has it do the step once the main window is shown; the
+    // first event loop may be a dialog's during start-up.
+    int runProgramThen(std::function<void()> step) {
+        whenMainWindowShown(std::move(step));
+        return runProgram(application(), ProgramWindows());
+    }
+
+    void whenMainWindowShown(std::function<void()> step) {
+        QTimer::singleShot(10, &stepContext_, [this, step = std::move(step)] {
+            if (Form::mainForm() && Form::mainForm()->isVisible()) {
+                step();
+            } else {
+                whenMainWindowShown(step);
+            }
+        });
+    }
+
+    static TForm1& mainWindow() { return *static_cast<TForm1*>(Form::mainForm()); }
+
+    TempFolder folder_;
+    QObject stepContext_;
+};
+
+TEST_F(ProgramStartupTest, ClosingTheMainWindowWhileEditingEndsWithoutAQuestionAndLosesTheEdit) {
+    createCredentialTable(*std::make_unique<engine::Session>(), credentials::kFileName, {kStored});
+    const std::string before = readFileBytes(credentials::kFileName);
+    TableState stateWhenClosed = TableState::Inactive;
+    const int exitCode = runProgramThen([&] {
+        QTest::keyClicks(mainWindow().DBEdit4(), "typed");
+        stateWhenClosed = mainWindow().Table1().state();
+        mainWindow().close();
+    });
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(stateWhenClosed, TableState::Edit);
+    EXPECT_TRUE(recordedBoxes().empty());
+    EXPECT_EQ(readFileBytes(credentials::kFileName), before);
+}
+
+// Answers the password dialog once it is up: types the password and presses OK.
+void answerPasswordDialog(const QString& password, int& asked) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<PasswordDialog*>(window);
+        if (dialog && dialog->isVisible()) {
+            ++asked;
+            QTest::keyClicks(dialog->Password(), password);
+            QTest::mouseClick(dialog->OKButton(), Qt::LeftButton);
+            return;
+        }
+    }
+    QTimer::singleShot(10, [&password, &asked] { answerPasswordDialog(password, asked); });
+}
+
+TEST_F(ProgramStartupTest, AProtectedTableIsOpenedWithThePasswordGivenInTheDialog) {
+    {
+        engine::Session session;
+        createCredentialTable(session, credentials::kFileName, {kStored});
+        session.protectTable(credentials::kFileName, "open sesame");
+    }
+    int asked = 0;
+    const QString password = "open sesame";
+    QTimer::singleShot(0, &stepContext_, [&] { answerPasswordDialog(password, asked); });
+    Record shown;
+    const int exitCode = runProgramThen([&] {
+        shown = currentRecord(mainWindow().Table1());
+        requestTermination();
+    });
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(shown, kStored);
+    EXPECT_TRUE(recordedBoxes().empty());
+}
+
+}  // namespace
+}  // namespace veltrop::testing

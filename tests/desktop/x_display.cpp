@@ -1,0 +1,265 @@
+#include "x_display.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+
+#include <stdexcept>
+
+namespace veltrop::testing {
+
+namespace {
+// Windows of the programs under test come and go while we look at them; an error
+// about a window that is gone just means it is not there.
+int ignoreError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+// Deep enough for the window manager's frame and its decoration layers.
+constexpr int kSearchDepth = 4;
+}  // namespace
+
+XDisplay::XDisplay(const std::string& name) {
+    XSetErrorHandler(ignoreError);
+    display_ = XOpenDisplay(name.c_str());
+    if (!display_) {
+        throw std::runtime_error("cannot open display " + name);
+    }
+    root_ = DefaultRootWindow(display_);
+    watch(root_);
+}
+
+XDisplay::~XDisplay() {
+    XCloseDisplay(display_);
+}
+
+Atom XDisplay::atom(const char* name) {
+    return XInternAtom(display_, name, False);
+}
+
+void XDisplay::watch(Window window) {
+    XSelectInput(display_, window,
+                 SubstructureNotifyMask | StructureNotifyMask | PropertyChangeMask);
+}
+
+bool XDisplay::waitUntil(const std::function<bool()>& condition,
+                         std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            // New windows are watched too, so their names and states wake us.
+            if (event.type == CreateNotify) {
+                watch(event.xcreatewindow.window);
+            } else if (event.type == ReparentNotify) {
+                watch(event.xreparent.window);
+            }
+        }
+        if (condition()) {
+            return true;
+        }
+        // The condition's own requests may have read events off the connection,
+        // which waiting on it would then miss.
+        if (XEventsQueued(display_, QueuedAlready) > 0) {
+            continue;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        poll(&connection, 1, static_cast<int>(left.count()));
+    }
+}
+
+std::string XDisplay::title(Window window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (XGetWindowProperty(display_, window, atom("_NET_WM_NAME"), 0, 1024, False,
+                           atom("UTF8_STRING"), &type, &format, &count, &after, &data) == Success &&
+        data) {
+        text.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+        return text;
+    }
+    char* name = nullptr;
+    if (XFetchName(display_, window, &name) && name) {
+        text = name;
+        XFree(name);
+    }
+    return text;
+}
+
+bool XDisplay::hasProperty(Window window, const char* name) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool found =
+        XGetWindowProperty(display_, window, atom(name), 0, 0, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success &&
+        type != None;
+    if (data) {
+        XFree(data);
+    }
+    return found;
+}
+
+void XDisplay::collectClients(Window window, int depth, std::vector<Window>& clients) {
+    Window rootReturn = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display_, window, &rootReturn, &parent, &children, &count)) {
+        return;
+    }
+    for (unsigned int index = 0; index < count; ++index) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display_, children[index], &attributes) ||
+            attributes.map_state != IsViewable) {
+            continue;
+        }
+        if (hasProperty(children[index], "WM_PROTOCOLS")) {
+            clients.push_back(children[index]);
+        } else if (depth > 0) {
+            collectClients(children[index], depth - 1, clients);
+        }
+    }
+    if (children) {
+        XFree(children);
+    }
+}
+
+std::vector<Window> XDisplay::windowsNamed(const std::string& wanted) {
+    std::vector<Window> clients;
+    collectClients(root_, kSearchDepth, clients);
+    std::vector<Window> named;
+    for (Window client : clients) {
+        if (title(client) == wanted) {
+            named.push_back(client);
+        }
+    }
+    return named;
+}
+
+std::vector<std::string> XDisplay::titles() {
+    std::vector<Window> clients;
+    collectClients(root_, kSearchDepth, clients);
+    std::vector<std::string> result;
+    for (Window client : clients) {
+        result.push_back(title(client));
+    }
+    return result;
+}
+
+Window XDisplay::topLevelAncestor(Window window) {
+    for (;;) {
+        Window rootReturn = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display_, window, &rootReturn, &parent, &children, &count)) {
+            return window;
+        }
+        if (children) {
+            XFree(children);
+        }
+        if (parent == root_ || parent == 0) {
+            return window;
+        }
+        window = parent;
+    }
+}
+
+std::optional<Window> XDisplay::framedWindowNamed(const std::string& wanted) {
+    for (Window client : windowsNamed(wanted)) {
+        if (topLevelAncestor(client) != client && hasProperty(client, "_NET_FRAME_EXTENTS")) {
+            return client;
+        }
+    }
+    return std::nullopt;
+}
+
+bool XDisplay::waitForWindowManager(std::chrono::milliseconds timeout) {
+    static constexpr const char* kProbeTitle = "window manager probe";
+    const Window probe = XCreateSimpleWindow(display_, root_, 0, 0, 10, 10, 0, 0, 0);
+    XStoreName(display_, probe, kProbeTitle);
+    Atom deleteWindow = atom("WM_DELETE_WINDOW");
+    XSetWMProtocols(display_, probe, &deleteWindow, 1);
+    XMapWindow(display_, probe);
+    XFlush(display_);
+    const bool framed =
+        waitUntil([this] { return framedWindowNamed(kProbeTitle).has_value(); }, timeout);
+    XDestroyWindow(display_, probe);
+    XFlush(display_);
+    return framed;
+}
+
+FrameGeometry XDisplay::frameGeometry(Window client) {
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display_, topLevelAncestor(client), &attributes);
+    return {attributes.x, attributes.y, attributes.width + 2 * attributes.border_width,
+            attributes.height + 2 * attributes.border_width};
+}
+
+Window XDisplay::activeWindow() {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    Window active = 0;
+    if (XGetWindowProperty(display_, root_, atom("_NET_ACTIVE_WINDOW"), 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data) == Success &&
+        data) {
+        if (count == 1) {
+            active = *reinterpret_cast<const Window*>(data);
+        }
+        XFree(data);
+    }
+    return active;
+}
+
+std::vector<std::string> XDisplay::netWmState(Window client) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<std::string> names;
+    if (XGetWindowProperty(display_, client, atom("_NET_WM_STATE"), 0, 64, False, XA_ATOM, &type,
+                           &format, &count, &after, &data) != Success ||
+        !data) {
+        return names;
+    }
+    const auto* atoms = reinterpret_cast<const Atom*>(data);
+    for (unsigned long index = 0; index < count; ++index) {
+        if (char* name = XGetAtomName(display_, atoms[index])) {
+            names.emplace_back(name);
+            XFree(name);
+        }
+    }
+    XFree(data);
+    return names;
+}
+
+void XDisplay::requestClose(Window client) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = client;
+    event.xclient.message_type = atom("_NET_CLOSE_WINDOW");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = CurrentTime;
+    event.xclient.data.l[1] = 2;  // a pager or the user, not an application
+    XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display_);
+}
+
+}  // namespace veltrop::testing

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace veltrop::testing {
+
+struct FrameGeometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// A connection to a test display for looking at the windows of the programs on it.
+// Waiting is driven by the X server's structure and property events on the root
+// window and on every top-level window, never by polling.
+class XDisplay {
+public:
+    explicit XDisplay(const std::string& name);
+    ~XDisplay();
+    XDisplay(const XDisplay&) = delete;
+    XDisplay& operator=(const XDisplay&) = delete;
+
+    // Waits until the condition holds, re-checking after each event; false on timeout.
+    bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+    // Viewable client windows with this title, on the whole display.
+    std::vector<Window> windowsNamed(const std::string& title);
+    // A viewable client window with this title that the window manager has framed.
+    std::optional<Window> framedWindowNamed(const std::string& title);
+    // Titles of every viewable client window.
+    std::vector<std::string> titles();
+
+    // Waits until the window manager frames windows: it announces itself before it
+    // does, so a window of our own is mapped and waited for.
+    bool waitForWindowManager(std::chrono::milliseconds timeout);
+    FrameGeometry frameGeometry(Window client);
+    // The window manager's active window (_NET_ACTIVE_WINDOW), or 0.
+    Window activeWindow();
+    std::vector<std::string> netWmState(Window client);
+
+    // What the window's close box does: asks the window manager to close it.
+    void requestClose(Window client);
+
+private:
+    Atom atom(const char* name);
+    std::string title(Window window);
+    bool hasProperty(Window window, const char* name);
+    Window topLevelAncestor(Window window);
+    void watch(Window window);
+    void collectClients(Window window, int depth, std::vector<Window>& clients);
+
+    Display* display_ = nullptr;
+    Window root_ = 0;
+};
+
+}  // namespace veltrop::testing
