@@ -1,6 +1,6 @@
 #include "engine/schema.h"
 
-#include <regex>
+#include <cctype>
 
 #include "engine/connection.h"
 
@@ -14,15 +14,26 @@ std::string declaredType(const FieldDefinition& field) {
     return std::string(kind) + "(" + std::to_string(field.size) + ")";
 }
 
+// Reads "VARCHAR(n)" or "TEXT(n)", case and blanks as SQLite keeps them.
 bool parseType(const std::string& type, FieldDefinition& field) {
-    static const std::regex pattern(R"(^\s*(VARCHAR|TEXT)\s*\(\s*(\d{1,6})\s*\)\s*$)",
-                                    std::regex::icase);
-    std::smatch match;
-    if (!std::regex_match(type, match, pattern)) {
+    const auto open = type.find('(');
+    const auto close = type.find(')');
+    if (open == std::string::npos || close != type.size() - 1 || close < open + 2) {
         return false;
     }
-    field.kind = match[1].length() == 4 ? FieldKind::Memo : FieldKind::Text;
-    field.size = std::stoi(match[2]);
+    std::string kind;
+    for (char c : type.substr(0, open)) {
+        if (c != ' ') {
+            kind += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    const std::string digits = type.substr(open + 1, close - open - 1);
+    if ((kind != "VARCHAR" && kind != "TEXT") || digits.size() > 6 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    field.kind = kind == "TEXT" ? FieldKind::Memo : FieldKind::Text;
+    field.size = std::stoi(digits);
     return true;
 }
 
