@@ -34,6 +34,10 @@ std::map<FileKey, std::weak_ptr<RecordLockRegistry>>& registries() {
 
 }  // namespace
 
+off_t recordLockOffset(RecordNumber number) {
+    return kLockBase + (number & (kLockBase - 1));
+}
+
 std::shared_ptr<RecordLockRegistry> RecordLockRegistry::forFile(const std::string& fileName) {
     struct stat info {};
     if (stat(fileName.c_str(), &info) != 0) {
@@ -77,7 +81,7 @@ bool RecordLockRegistry::setSystemLock(RecordNumber number, short type) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
-    lock.l_start = kLockBase + (number & (kLockBase - 1));
+    lock.l_start = recordLockOffset(number);
     lock.l_len = 1;
     return fcntl(fd_, F_OFD_SETLK, &lock) == 0;
 }

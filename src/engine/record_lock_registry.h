@@ -16,6 +16,9 @@ namespace veltrop::engine {
 // the storage library's own lock bytes; the kernel drops them when the holder dies.
 // Those locks are per open file description, so within this process a map tells
 // which holder has which record.
+// Where the lock byte of a record lies in the table file.
+off_t recordLockOffset(RecordNumber number);
+
 class RecordLockRegistry {
 public:
     // The registry for the file, created on first use. Fails with the engine's error
