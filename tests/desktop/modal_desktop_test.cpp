@@ -109,5 +109,15 @@ TEST_F(ModalDesktopTest, TheWindowManagerSeesTheMainWindowLoweredOnlyWhileTheLoo
     EXPECT_TRUE(QTest::qWaitFor([&] { return floats(mainWindow_); }, kTimeoutMs));
 }
 
+// Taskbars list the window manager's viewable client windows: a hidden main window
+// leaves that list, and comes back to it when shown again.
+TEST_F(ModalDesktopTest, HidingTheMainWindowTakesItOffTheDesktopAndShowingBringsItBack) {
+    mainWindow_.hide();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !display().framedWindowNamed("Main Window").has_value(); }, kTimeoutMs));
+    mainWindow_.show();
+    EXPECT_TRUE(framed("Main Window"));
+}
+
 }  // namespace
 }  // namespace veltrop::testing
