@@ -25,4 +25,12 @@ std::unique_ptr<Form> ProgramWindows::createForm3() const {
     return std::make_unique<TForm3>();
 }
 
+// The forms are the ones made above.
+void ProgramWindows::connectWindows(Form& form1, Form& form2, Form& form3) const {
+    auto& main = static_cast<TForm1&>(form1);
+    auto& selection = static_cast<TForm2&>(form2);
+    main.setDialogs(selection, static_cast<TForm3&>(form3));
+    selection.setMainTable(&main.Table1());
+}
+
 }  // namespace veltrop

@@ -14,6 +14,7 @@ public:
     std::unique_ptr<Form> createForm2(engine::Session& session,
                                       Table::PasswordPrompt prompt) const override;
     std::unique_ptr<Form> createForm3() const override;
+    void connectWindows(Form& form1, Form& form2, Form& form3) const override;
 };
 
 }  // namespace veltrop

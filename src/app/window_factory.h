@@ -22,6 +22,10 @@ public:
     virtual std::unique_ptr<Form> createForm2(engine::Session& session,
                                               Table::PasswordPrompt prompt) const = 0;
     virtual std::unique_ptr<Form> createForm3() const = 0;
+
+    // Gives the windows the references to each other that their handlers use, once
+    // all three exist.
+    virtual void connectWindows(Form& /*form1*/, Form& /*form2*/, Form& /*form3*/) const {}
 };
 
 }  // namespace veltrop

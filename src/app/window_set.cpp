@@ -12,6 +12,7 @@ void WindowSet::create(const WindowFactory& factory, engine::Session& session) {
     Form::setMainForm(form1_.get());
     form2_ = factory.createForm2(session, prompt);
     form3_ = factory.createForm3();
+    factory.connectWindows(*form1_, *form2_, *form3_);
 }
 
 void WindowSet::destroy() {

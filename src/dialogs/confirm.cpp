@@ -1,11 +1,93 @@
 #include "dialogs/confirm.h"
 
+#include <QKeyEvent>
+#include <QScreen>
+#include <QStyle>
+#include <cmath>
+
+#include "dialogs/confirm_layout.h"
+#include "dialogs/images/ok.xpm"
+#include "dialogs/sans_serif_font.h"
+#include "store/guard.h"
+
 namespace veltrop {
 
+namespace {
+
+int scaled(int designed, double scale) {
+    return static_cast<int>(std::lround(designed * scale));
+}
+
+QRect scaled(const QRect& designed, double scale) {
+    return {scaled(designed.x(), scale), scaled(designed.y(), scale),
+            scaled(designed.width(), scale), scaled(designed.height(), scale)};
+}
+
+QIcon imageFor(form3::Image image, const QStyle& style) {
+    switch (image) {
+        case form3::Image::Own:
+            // Its disabled look is drawn from it.
+            return QIcon(QPixmap(ok_xpm));
+        case form3::Image::StandardCancel:
+            break;
+    }
+    return style.standardIcon(QStyle::SP_DialogCancelButton);
+}
+
+}  // namespace
+
 TForm3::TForm3(QWidget* parent) : Form(parent) {
-    setWindowTitle("Confirm");
+    setWindowTitle(QString::fromLatin1(form3::kCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    const double scale = screen()->logicalDotsPerInch() / form3::kDesignDpi;
+    setFont(sansSerifFont(scaled(form3::kFontPixels, scale)));
+    setFixedSize(scaled(form3::kClientSize.width(), scale),
+                 scaled(form3::kClientSize.height(), scale));
+    move(form3::kPosition);
+    buildButtons(scale);
+}
+
+void TForm3::buildButtons(double scale) {
+    for (const form3::Button& declared : form3::kButtons) {
+        auto* button = new QPushButton(QString::fromLatin1(declared.caption), this);
+        button->setObjectName(QString::fromLatin1(declared.name));
+        button->setAccessibleName(button->text());
+        button->setIcon(imageFor(declared.image, *style()));
+        button->setGeometry(scaled(declared.geometry, scale));
+        // Enter presses the focused button; with the focus elsewhere, the default one.
+        button->setAutoDefault(true);
+        buttons_.append(button);
+    }
+    BitBtn1()->setDefault(true);
+    setTabOrder(BitBtn1(), BitBtn2());
+    BitBtn1()->setFocus();
+    connect(BitBtn1(), &QPushButton::clicked, this, [this] { guarded([&] { BitBtn1Click(); }); });
+    connect(BitBtn2(), &QPushButton::clicked, this, [this] { guarded([&] { BitBtn2Click(); }); });
+}
+
+void TForm3::BitBtn1Click() {
+    setModalResult(form3::kButtons[0].result);
+}
+
+void TForm3::BitBtn2Click() {
+    setModalResult(form3::kButtons[1].result);
+}
+
+void TForm3::keyPressEvent(QKeyEvent* event) {
+    guarded([&] {
+        switch (event->key()) {
+            case Qt::Key_Escape:
+                BitBtn2()->click();
+                break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                BitBtn1()->click();
+                break;
+            default:
+                Form::keyPressEvent(event);
+        }
+    });
 }
 
 }  // namespace veltrop

@@ -1,22 +1,78 @@
 #include "dialogs/select_window.h"
 
+#include <QStringList>
+#include <stdexcept>
+
+#include "dialogs/sans_serif_font.h"
+#include "dialogs/select_window_layout.h"
 #include "store/credential_table.h"
+#include "store/errors.h"
+#include "store/guard.h"
 
 namespace veltrop {
 
-namespace {
-constexpr int kClientWidth = 506;
-constexpr int kClientHeight = 129;
-}  // namespace
-
 TForm2::TForm2(engine::Session& session, Table::PasswordPrompt prompt, QWidget* parent)
     : Form(parent), table1_("Table1", session, credentials::kFileName, credentials::definition()) {
-    setWindowTitle("Select");
+    setWindowTitle(QString::fromLatin1(form2::kCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(form2::kClientSize);
+    setFont(sansSerifFont(form2::kFontPixels));
     table1_.setPasswordPrompt(std::move(prompt));
     table1_.open();
+    buildControls();
+}
+
+// The grid lets go of the cursor before the cursor goes.
+TForm2::~TForm2() {
+    dbGrid1_->setTable(nullptr);
+}
+
+void TForm2::buildControls() {
+    groupBox1_ = new QGroupBox(QString::fromLatin1(form2::kGroupBoxCaption), this);
+    groupBox1_->setObjectName(QStringLiteral("GroupBox1"));
+    groupBox1_->setGeometry(form2::kGroupBox1);
+
+    dbGrid1_ = new RecordGrid(groupBox1_);
+    dbGrid1_->setObjectName(QStringLiteral("DBGrid1"));
+    dbGrid1_->setGeometry(form2::kDBGrid1);
+    dbGrid1_->setAccessibleName(groupBox1_->title());
+    dbGrid1_->setColumns({form2::kColumns.begin(), form2::kColumns.end()});
+    dbGrid1_->setTable(&table1_);
+    dbGrid1_->setFocus();
+    connect(dbGrid1_, &RecordGrid::doubleClicked, this,
+            [this] { guarded([&] { DBGrid1DblClick(); }); });
+}
+
+void TForm2::refreshAfterClose() {
+    table1_.Refresh();
+    dbGrid1_->viewport()->update();
+}
+
+void TForm2::DBGrid1DblClick() {
+    if (!mainTable_) {
+        throw std::logic_error("The selection window has no main table");
+    }
+    QStringList values;
+    for (int field = 0; field < static_cast<int>(form2::kColumns.size()); ++field) {
+        values.append(dbGrid1_->fieldText(field));
+    }
+    try {
+        mainTable_->Locate(QString::fromLatin1(credentials::kLocateKey), values);
+    } catch (const Abort&) {
+        // "Save Changes?" answered Cancel: no choice, and the main window is usable.
+        setModalResult(kCancel);
+        throw;
+    } catch (...) {
+        // The save confirmation hid this window before the failure: left hidden, its
+        // loop would keep every other window disabled with nothing to end it.
+        if (!isVisible()) {
+            setModalResult(kCancel);
+        }
+        throw;
+    }
+    setModalResult(kChosen);
+    dbGrid1_->viewport()->update();
 }
 
 }  // namespace veltrop

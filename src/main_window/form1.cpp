@@ -72,11 +72,15 @@ TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt, QWidget* 
       dataSource1_(std::make_unique<DataSource>(table1_.get())),
       toolBarImageList_(loadToolBarImages()) {
     table1_->setPasswordPrompt(std::move(prompt));
+    table1_->setBeforePost([this](Table&) { Table1BeforePost(); });
     applyWindowSettings();
     buildToolBar();
     buildEditors();
     buildCoolBar();
     setKeyboardOrder();
+    connectCommands();
+    buildPopupMenu();
+    connectLaunching();
     table1_->open();
 }
 

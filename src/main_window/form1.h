@@ -17,6 +17,9 @@
 
 namespace veltrop {
 
+class TForm2;
+class TForm3;
+
 // The main window: one always-on-top strip with the tool bar and the editors of the
 // current credential record. It builds itself from the tables in form1_layout.h and
 // opens its cursor while it is created; a failure to open escapes the constructor.
@@ -26,6 +29,34 @@ class TForm1 : public Form {
 public:
     TForm1(engine::Session& session, Table::PasswordPrompt prompt, QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // The selection window and the confirmation dialog, which start-up creates after
+    // this window. Until they are given, every post is refused.
+    void setDialogs(TForm2& form2, TForm3& form3);
+
+    void ToolButtonLookUpClick();
+    void ToolButtonAddClick();
+    void ToolButtonSaveClick();
+    void ToolButtonDelClick();
+    void ToolButtonExitClick();
+    // Asks "Save Changes?" before every post of Table1; Cancel drops the changes and
+    // vetoes the post with the silent abort.
+    void Table1BeforePost();
+
+    // The bar's context menu: copy an editor's text, or replace it with the clipboard's.
+    void PopUpCopyURLClick();
+    void PopUpCopyLoginIdClick();
+    void PoUpCopyPasswordClick();
+    void PopUpPasteURLClick();
+    void PopUpPasteLoginIdClick();
+    void PopUpPastePasswordClick();
+
+    // Hand the shown URL, a new e-mail and our home page to the desktop.
+    void ToolButtonInternetClick();
+    void ToolButtonEmailClick();
+    void Label1Click();
+
+    QMenu* PopupMenu() const { return child<QMenu>("PopupMenu"); }
 
     Table& Table1() { return *table1_; }
     DataSource& DataSource1() { return *dataSource1_; }
@@ -66,6 +97,13 @@ private:
     void buildEditors();
     void buildCoolBar();
     void setKeyboardOrder();
+    void connectCommands();
+    void buildPopupMenu();
+    void pasteInto(DBEdit& editor);
+    void connectLaunching();
+    // Asks the question in Form3 over this window; returns Form3's modal result.
+    int ask(const char* question);
+    void requireDialogs() const;
 
     // The cursor outlives the data source, which outlives the editors' use of it.
     std::unique_ptr<Table> table1_;
@@ -73,6 +111,8 @@ private:
     QList<QPixmap> toolBarImageList_;
     BandBar* coolBar1_ = nullptr;
     QToolBar* toolBar1_ = nullptr;
+    TForm2* form2_ = nullptr;
+    TForm3* form3_ = nullptr;
 };
 
 }  // namespace veltrop

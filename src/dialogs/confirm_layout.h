@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <array>
+
+// What the confirmation dialog holds and where, in pixels of its design at 120 dots
+// per inch; the dialog scales them to the screen when it is created.
+namespace veltrop::form3 {
+
+inline constexpr const char* kCaption = "Confirm";
+inline constexpr int kDesignDpi = 120;
+inline constexpr int kFontPixels = 14;
+inline constexpr QSize kClientSize{223, 74};
+// Every caller moves the dialog before showing it.
+inline constexpr QPoint kPosition{329, 169};
+
+enum class Image { Own, StandardCancel };
+
+struct Button {
+    const char* name;
+    const char* caption;
+    Image image;
+    QRect geometry;
+    int result;  // the modal result a click gives
+};
+
+// In keyboard order; the first is the default button, the last the cancel button.
+inline constexpr std::array kButtons{
+    Button{"BitBtn1", "OK", Image::Own, {10, 20, 92, 30}, 1},
+    Button{"BitBtn2", "Cancel", Image::StandardCancel, {118, 20, 92, 30}, 2},
+};
+
+}  // namespace veltrop::form3

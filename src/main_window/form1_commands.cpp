@@ -1,0 +1,110 @@
+// The main window's record commands and the confirmation of every save.
+#include <stdexcept>
+
+#include "dialogs/confirm.h"
+#include "dialogs/select_window.h"
+#include "main_window/form1.h"
+#include "platform/modal_loop.h"
+#include "store/errors.h"
+#include "store/guard.h"
+
+namespace veltrop {
+
+namespace {
+
+constexpr int kOk = 1;
+// Questions and the selection window open this far right of and below the main
+// window's top-left corner, frame included.
+constexpr QPoint kDialogOffset(25, 25);
+
+constexpr const char* kAddQuestion = "Add New Entry?";
+constexpr const char* kDeleteQuestion = "Delete Current Entry?";
+constexpr const char* kSaveQuestion = "Save Changes?";
+
+}  // namespace
+
+void TForm1::setDialogs(TForm2& form2, TForm3& form3) {
+    form2_ = &form2;
+    form3_ = &form3;
+}
+
+void TForm1::connectCommands() {
+    const struct {
+        QToolButton* button;
+        void (TForm1::*handler)();
+    } commands[] = {
+        {ToolButtonLookUp(), &TForm1::ToolButtonLookUpClick},
+        {ToolButtonAdd(), &TForm1::ToolButtonAddClick},
+        {ToolButtonSave(), &TForm1::ToolButtonSaveClick},
+        {ToolButtonDel(), &TForm1::ToolButtonDelClick},
+        {ToolButtonExit(), &TForm1::ToolButtonExitClick},
+    };
+    for (const auto& command : commands) {
+        connect(command.button, &QToolButton::clicked, this,
+                [this, handler = command.handler] { guarded([&] { (this->*handler)(); }); });
+    }
+}
+
+void TForm1::requireDialogs() const {
+    if (!form2_ || !form3_) {
+        // Without the dialog nobody could confirm a save, and none may happen unasked.
+        throw std::logic_error("The main window has no dialogs");
+    }
+}
+
+int TForm1::ask(const char* question) {
+    requireDialogs();
+    form3_->move(pos() + kDialogOffset);
+    form3_->setWindowTitle(QString::fromLatin1(question));
+    return showModal(*form3_);
+}
+
+void TForm1::ToolButtonLookUpClick() {
+    requireDialogs();
+    form2_->move(pos() + kDialogOffset);
+    showModal(*form2_);
+    form2_->refreshAfterClose();
+}
+
+void TForm1::ToolButtonAddClick() {
+    if (ask(kAddQuestion) == kOk) {
+        Table1().Insert();
+    }
+}
+
+void TForm1::ToolButtonSaveClick() {
+    if (Table1().state() != TableState::Browse) {
+        Table1().Post();
+    }
+}
+
+void TForm1::ToolButtonDelClick() {
+    if (ask(kDeleteQuestion) == kOk) {
+        Table1().Delete();
+    }
+}
+
+void TForm1::ToolButtonExitClick() {
+    if (Table1().state() != TableState::Browse) {
+        Table1().Post();
+    }
+    if (Table1().state() == TableState::Browse) {
+        requireDialogs();
+        form3_->close();
+        form2_->close();
+        close();
+    }
+}
+
+void TForm1::Table1BeforePost() {
+    requireDialogs();
+    if (form2_->isVisible()) {
+        form2_->hide();
+    }
+    if (ask(kSaveQuestion) == Form::kCancel) {
+        Table1().Cancel();
+        throw Abort();
+    }
+}
+
+}  // namespace veltrop
