@@ -1,0 +1,97 @@
+// The bar's context menu: copy an editor's text to the clipboard, or replace it with
+// the clipboard's text.
+#include <QMenu>
+
+#include "main_window/form1.h"
+#include "main_window/form1_popup_layout.h"
+#include "platform/secret_clipboard.h"
+#include "store/guard.h"
+
+namespace veltrop {
+
+namespace {
+
+using Handler = void (TForm1::*)();
+
+struct ItemHandlers {
+    Handler copy;
+    Handler paste;
+};
+
+// Beside form1::kPopupItems, item for item.
+constexpr std::array<ItemHandlers, form1::kPopupItems.size()> kHandlers{{
+    {&TForm1::PopUpCopyURLClick, &TForm1::PopUpPasteURLClick},
+    {&TForm1::PopUpCopyLoginIdClick, &TForm1::PopUpPasteLoginIdClick},
+    {&TForm1::PoUpCopyPasswordClick, &TForm1::PopUpPastePasswordClick},
+}};
+
+// What the editor shows, unsaved typing included; the table is not touched. The text
+// is marked as secret, for it is often a password.
+void copyFrom(DBEdit& editor) {
+    editor.selectAll();
+    copySecretText(editor.selectedText());
+}
+
+}  // namespace
+
+void TForm1::buildPopupMenu() {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("PopupMenu"));
+    const auto addSubmenu = [&](const form1::PopupSubmenu& declared) {
+        QMenu* submenu = menu->addMenu(toolBarImageList_.at(declared.image),
+                                       QString::fromLatin1(declared.caption));
+        submenu->setObjectName(QString::fromLatin1(declared.name));
+        submenu->menuAction()->setObjectName(QString::fromLatin1(declared.name));
+        return submenu;
+    };
+    QMenu* copy = addSubmenu(form1::kPopUpCopy);
+    QMenu* paste = addSubmenu(form1::kPopUpPaste);
+    for (std::size_t i = 0; i < form1::kPopupItems.size(); ++i) {
+        const form1::PopupItem& declared = form1::kPopupItems[i];
+        const auto addItem = [&](QMenu* submenu, const char* name, Handler handler) {
+            QAction* item = submenu->addAction(toolBarImageList_.at(declared.image),
+                                               QString::fromLatin1(declared.caption));
+            item->setObjectName(QString::fromLatin1(name));
+            connect(item, &QAction::triggered, this,
+                    [this, handler] { guarded([&] { (this->*handler)(); }); });
+        };
+        addItem(copy, declared.copyName, kHandlers[i].copy);
+        addItem(paste, declared.pasteName, kHandlers[i].paste);
+    }
+    coolBar1_->setContextMenu(menu);
+}
+
+// As the editor's own paste would, but into an emptied editor, so that the pasted
+// text replaces the value instead of joining it. The text stays in the editor until
+// the next post, settle or focus change writes it back.
+void TForm1::pasteInto(DBEdit& editor) {
+    Table1().Edit();
+    editor.clear();
+    editor.pasteFromClipboard();
+}
+
+void TForm1::PopUpCopyURLClick() {
+    copyFrom(*DBEdit2());
+}
+
+void TForm1::PopUpCopyLoginIdClick() {
+    copyFrom(*DBEdit3());
+}
+
+void TForm1::PoUpCopyPasswordClick() {
+    copyFrom(*DBEdit4());
+}
+
+void TForm1::PopUpPasteURLClick() {
+    pasteInto(*DBEdit2());
+}
+
+void TForm1::PopUpPasteLoginIdClick() {
+    pasteInto(*DBEdit3());
+}
+
+void TForm1::PopUpPastePasswordClick() {
+    pasteInto(*DBEdit4());
+}
+
+}  // namespace veltrop

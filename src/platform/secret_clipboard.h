@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace veltrop {
+
+// The mark that asks clipboard managers not to keep the text in their history.
+inline constexpr const char* kPasswordManagerHint = "x-kde-passwordManagerHint";
+inline constexpr const char* kSecretHint = "secret";
+
+// Puts the text on the clipboard as plain text, marked as a secret.
+void copySecretText(const QString& text);
+
+}  // namespace veltrop
