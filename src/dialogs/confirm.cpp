@@ -7,7 +7,7 @@
 
 #include "dialogs/confirm_layout.h"
 #include "dialogs/images/ok.xpm"
-#include "dialogs/sans_serif_font.h"
+#include "platform/sans_serif_font.h"
 #include "store/guard.h"
 
 namespace veltrop {

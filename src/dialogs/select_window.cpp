@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <stdexcept>
 
-#include "dialogs/sans_serif_font.h"
+#include "platform/sans_serif_font.h"
 #include "dialogs/select_window_layout.h"
 #include "store/credential_table.h"
 #include "store/errors.h"

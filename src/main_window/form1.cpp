@@ -12,19 +12,12 @@
 #include "main_window/one_line_memo.h"
 #include "main_window/tool_bar_images.h"
 #include "platform/outer_geometry.h"
+#include "platform/sans_serif_font.h"
 #include "store/credential_table.h"
 
 namespace veltrop {
 
 namespace {
-
-// The desktop's sans-serif font at a character height in pixels.
-QFont sansSerif(int pixels) {
-    QFont font(QStringLiteral("Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    return font;
-}
 
 // Narrows a caption that the desktop's font makes wider than its button, so that it
 // shows whole instead of cut short.
@@ -91,7 +84,7 @@ void TForm1::applyWindowSettings() {
     setWindowTitle(QString::fromLatin1(form1::kWindow.caption));
     setWindowIcon(programIcon());
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
-    setFont(sansSerif(form1::kWindow.fontPixels));
+    setFont(sansSerifFont(form1::kWindow.fontPixels));
     setBackgroundRole(QPalette::Button);
     setOuterGeometry(*this, QRect(form1::kWindow.left, form1::kWindow.top,
                                   form1::kWindow.outerWidth, form1::kWindow.outerHeight));
@@ -154,7 +147,7 @@ QWidget* TForm1::makeBanner(const char* name) {
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     label->setFixedSize(form1::kBanner.width, form1::kBanner.height);
-    label->setFont(sansSerif(form1::kBanner.fontPixels));
+    label->setFont(sansSerifFont(form1::kBanner.fontPixels));
     QPalette colours = label->palette();
     // The 3-D light shade of the desktop's palette.
     colours.setColor(QPalette::Window, colours.color(QPalette::Midlight));

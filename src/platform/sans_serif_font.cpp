@@ -1,4 +1,4 @@
-#include "dialogs/sans_serif_font.h"
+#include "platform/sans_serif_font.h"
 
 namespace veltrop {
 
