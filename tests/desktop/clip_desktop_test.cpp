@@ -8,12 +8,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
-#include <thread>
 
 #include "child_process.h"
 #include "desktop_session.h"
+#include "probes.h"
 #include "support/temp_folder.h"
 
 // The clipboard menu, the Web and Email buttons and the banner of the real program,
@@ -49,17 +48,6 @@ int toolItemX(const char* name) {
         left += width;
     }
     throw std::logic_error(std::string("no tool item ") + name);
-}
-
-bool becomesTrue(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + kTimeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(milliseconds(50));
-    }
-    return true;
 }
 
 // Menus are mapped as override-redirect windows, which the window manager never frames;

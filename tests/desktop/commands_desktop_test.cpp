@@ -11,17 +11,12 @@
 #include <X11/Xatom.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <memory>
-#include <thread>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "child_process.h"
 #include "desktop_session.h"
-#include "engine/record_lock_registry.h"
+#include "probes.h"
 #include "support/temp_folder.h"
 
 // The record commands of the real program, clicked and answered on a desktop with
@@ -77,33 +72,6 @@ ClickPoints measureClickPoints() {
         points.rows.push_back(grid.viewport()->mapTo(&form2, inGrid));
     }
     return points;
-}
-
-// Whether some process holds the record's edit lock, asked without taking it.
-bool recordIsBeingEdited(engine::RecordNumber number) {
-    const int fd = open(credentials::kFileName, O_RDWR | O_CLOEXEC);
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = engine::recordLockOffset(number);
-    probe.l_len = 1;
-    const bool locked = fd >= 0 && fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-    if (fd >= 0) {
-        close(fd);
-    }
-    return locked;
-}
-
-// A lock is no X event, so this one is looked at every few milliseconds.
-bool becomesTrue(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + kTimeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(milliseconds(20));
-    }
-    return true;
 }
 
 // The window manager's client windows from bottom to top (_NET_CLIENT_LIST_STACKING).

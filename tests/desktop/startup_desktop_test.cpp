@@ -5,17 +5,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <memory>
-#include <thread>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "child_process.h"
 #include "desktop_session.h"
-#include "engine/record_lock_registry.h"
 #include "engine/session.h"
+#include "probes.h"
 #include "store/credential_table.h"
 #include "support/temp_folder.h"
 
@@ -141,33 +136,6 @@ TEST_F(StartupDesktopTest, AProtectedTableOpensWithThePasswordTypedIntoTheDialog
     display().requestClose(*mainWindow);
     EXPECT_EQ(program->waitForExit(kTimeout), 0);
     EXPECT_EQ(readFileBytes(credentials::kFileName), before);
-}
-
-// Whether some process holds the record's edit lock, asked without taking it.
-bool recordIsBeingEdited(engine::RecordNumber number) {
-    const int fd = open(credentials::kFileName, O_RDWR | O_CLOEXEC);
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = engine::recordLockOffset(number);
-    probe.l_len = 1;
-    const bool locked = fd >= 0 && fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-    if (fd >= 0) {
-        close(fd);
-    }
-    return locked;
-}
-
-// A lock is no X event, so this one is looked at every few milliseconds.
-bool becomesTrue(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + kTimeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 TEST_F(StartupDesktopTest, TypingIntoThePasswordEditorStartsAnEditThatTheCloseBoxDrops) {
