@@ -5,6 +5,7 @@
 #include "app/error_box_reporter.h"
 #include "app/program_title.h"
 #include "main_window/tool_bar_images.h"
+#include "platform/application_window.h"
 #include "platform/form.h"
 #include "platform/termination.h"
 #include "store/guard.h"
@@ -16,6 +17,7 @@ Application::Application(int& argc, char** argv, StopBox stopBox)
       title_(titleFromProgramFile(applicationFilePath())),
       stopBox_(std::move(stopBox)) {
     resetTermination();
+    setShowMainFormOnRun(true);
     // The program ends only by Terminate, never because its last window was hidden.
     setQuitOnLastWindowClosed(false);
     setWindowIcon(programIcon());
@@ -28,7 +30,9 @@ Application::~Application() {
 }
 
 void Application::run(Form& mainForm) {
-    mainForm.show();
+    if (showMainFormOnRun()) {
+        mainForm.show();
+    }
     exec();
 }
 

@@ -24,7 +24,8 @@ public:
     const QString& title() const { return title_; }
     const StopBox& stopBox() const { return stopBox_; }
 
-    // Shows the main window and runs the message loop until the program terminates.
+    // Shows the main window (unless it starts hidden) and runs the message loop until the program
+    // terminates.
     void run(Form& mainForm);
 
     // How many exceptions reached the last net in notify(); every handler is

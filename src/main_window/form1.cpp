@@ -58,8 +58,9 @@ const form1::Band& bandOf(const char* control) {
 
 }  // namespace
 
-TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt, QWidget* parent)
-    : Form(parent),
+TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt,
+               std::unique_ptr<NotificationArea> notificationArea)
+    : Form(nullptr),
       table1_(std::make_unique<Table>(QStringLiteral("Table1"), session, credentials::kFileName,
                                       credentials::definition())),
       dataSource1_(std::make_unique<DataSource>(table1_.get())),
@@ -74,7 +75,10 @@ TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt, QWidget* 
     connectCommands();
     buildPopupMenu();
     connectLaunching();
+    buildTrayIcon(std::move(notificationArea));
     table1_->open();
+    // Every setting is made: the icon enters the notification area.
+    trayIcon1_->Loaded();
 }
 
 // The editors go with the window's children, after the data source and the cursor.

@@ -14,6 +14,7 @@
 #include "store/db_edit.h"
 #include "store/db_memo.h"
 #include "store/table.h"
+#include "tray/tray_icon.h"
 
 namespace veltrop {
 
@@ -27,7 +28,9 @@ class TForm1 : public Form {
     Q_OBJECT
 
 public:
-    TForm1(engine::Session& session, Table::PasswordPrompt prompt, QWidget* parent = nullptr);
+    // Without a notification area given, the icon goes to the desktop's.
+    TForm1(engine::Session& session, Table::PasswordPrompt prompt,
+           std::unique_ptr<NotificationArea> notificationArea = nullptr);
     ~TForm1() override;
 
     // The selection window and the confirmation dialog, which start-up creates after
@@ -56,7 +59,15 @@ public:
     void ToolButtonEmailClick();
     void Label1Click();
 
+    // Hide the window into the notification-area icon, bring it back, end the program.
+    void ToolButtonMinimizeClick();
+    void TrayIcon1DblClick();
+    void Restore1Click();
+    void Exit1Click();
+
     QMenu* PopupMenu() const { return child<QMenu>("PopupMenu"); }
+    QMenu* PopupMenu1() const { return child<QMenu>("PopupMenu1"); }
+    TTrayIcon* TrayIcon1() const { return trayIcon1_; }
 
     Table& Table1() { return *table1_; }
     DataSource& DataSource1() { return *dataSource1_; }
@@ -101,6 +112,7 @@ private:
     void buildPopupMenu();
     void pasteInto(DBEdit& editor);
     void connectLaunching();
+    void buildTrayIcon(std::unique_ptr<NotificationArea> area);
     // Asks the question in Form3 over this window; returns Form3's modal result.
     int ask(const char* question);
     void requireDialogs() const;
@@ -113,6 +125,7 @@ private:
     QToolBar* toolBar1_ = nullptr;
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
+    TTrayIcon* trayIcon1_ = nullptr;
 };
 
 }  // namespace veltrop

@@ -71,8 +71,13 @@ protected:
         session_.emplace(std::move(options));
         createCredentialTable(*session_, credentials::kFileName, records);
     }
-    void openWindowsOnTable() {
-        form1_ = windows_.createForm1(*session_, {});
+    // The main window's icon goes to the given notification area, else the desktop's.
+    void openWindowsOnTable(std::unique_ptr<NotificationArea> area = nullptr) {
+        if (area) {
+            form1_ = std::make_unique<TForm1>(*session_, Table::PasswordPrompt(), std::move(area));
+        } else {
+            form1_ = windows_.createForm1(*session_, {});
+        }
         form2_ = windows_.createForm2(*session_, {});
         form3_ = windows_.createForm3();
         windows_.connectWindows(*form1_, *form2_, *form3_);

@@ -1,0 +1,44 @@
+#include "platform/application_window.h"
+
+#include <QApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <QWidget>
+
+namespace veltrop {
+
+namespace {
+bool showMainForm = true;
+}
+
+bool showMainFormOnRun() {
+    return showMainForm;
+}
+
+void setShowMainFormOnRun(bool show) {
+    showMainForm = show;
+}
+
+void restoreApplication() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->windowState() & Qt::WindowMinimized) {
+            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        }
+    }
+}
+
+// Queued: a window being shown is not on screen yet, and the window manager only
+// raises and focuses what it has mapped.
+void bringToFront(QWidget& window) {
+    QMetaObject::invokeMethod(
+        &window,
+        [target = QPointer<QWidget>(&window)] {
+            if (target && target->isVisible()) {
+                target->raise();
+                target->activateWindow();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+}  // namespace veltrop

@@ -1,0 +1,23 @@
+#pragma once
+
+class QWidget;
+
+namespace veltrop {
+
+// What stands for the application's own window on this desktop. X11 has no hidden
+// application window: every top-level window has its own taskbar entry, which goes
+// and comes with the window itself.
+
+// Whether running the application shows its main form; a program that starts
+// hidden in the notification area clears it before the run.
+bool showMainFormOnRun();
+void setShowMainFormOnRun(bool show);
+
+// Un-minimises the application: its minimised top-level windows return to their
+// normal or maximised state.
+void restoreApplication();
+
+// Raises the window and gives it the focus, once it is on screen.
+void bringToFront(QWidget& window);
+
+}  // namespace veltrop
