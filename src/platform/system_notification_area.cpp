@@ -20,8 +20,8 @@ bool SystemNotificationArea::notifyIcon(NotifyIconRequest request, const NotifyI
             if (icon_) {
                 return false;
             }
-            icon_ = std::make_unique<QSystemTrayIcon>();
-            connect(icon_.get(), &QSystemTrayIcon::activated, this,
+            icon_ = new QSystemTrayIcon(this);
+            connect(icon_, &QSystemTrayIcon::activated, this,
                     [this](QSystemTrayIcon::ActivationReason reason) {
                         activating_ = true;
                         guarded([&] { activated(reason); });
@@ -47,10 +47,11 @@ bool SystemNotificationArea::notifyIcon(NotifyIconRequest request, const NotifyI
             icon_->hide();
             // Not under the icon's own signal, which is still being delivered.
             if (activating_) {
-                icon_.release()->deleteLater();
+                icon_->deleteLater();
             } else {
-                icon_.reset();
+                delete icon_;
             }
+            icon_ = nullptr;
             return true;
     }
     return false;

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
-#include <memory>
 
 #include "platform/notification_area.h"
 
@@ -32,7 +31,7 @@ private:
     void activated(QSystemTrayIcon::ActivationReason reason);
     void send(std::initializer_list<unsigned> mouseMessages);
 
-    std::unique_ptr<QSystemTrayIcon> icon_;
+    QSystemTrayIcon* icon_ = nullptr;  // a child, while the area shows it
     NotifyIconData data_;
     QPointer<QMenu> menu_;
     // A StatusNotifier host draws the menu itself and reports a click as activation,
