@@ -192,7 +192,12 @@ void TTrayIcon::setPopupMenu(QMenu* menu) {
     }
     popupMenu_ = menu;
     if (menu) {
-        connect(menu, &QObject::destroyed, this, [this] { setPopupMenu(nullptr); });
+        // The owner removed the menu. It is only a QObject by now, so it is merely
+        // forgotten, not disconnected from.
+        connect(menu, &QObject::destroyed, this, [this] {
+            popupMenu_ = nullptr;
+            area_->setHostMenu(nullptr);
+        });
     }
     area_->setHostMenu(menu);
 }
