@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/x11_start_state.h"
+
 namespace veltrop {
 
 namespace {
@@ -19,12 +21,13 @@ void setShowMainFormOnRun(bool show) {
     showMainForm = show;
 }
 
-void restoreApplication() {
+void restoreApplication(QWidget& shown) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->windowState() & Qt::WindowMinimized) {
             window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
         }
     }
+    mapInNormalState(shown);
 }
 
 // Queued: a window being shown is not on screen yet, and the window manager only

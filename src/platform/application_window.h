@@ -13,9 +13,10 @@ namespace veltrop {
 bool showMainFormOnRun();
 void setShowMainFormOnRun(bool show);
 
-// Un-minimises the application: its minimised top-level windows return to their
-// normal or maximised state.
-void restoreApplication();
+// Un-minimises the application as one of its windows is being shown: its minimised
+// top-level windows return to their normal or maximised state, and the window shown
+// appears in it too.
+void restoreApplication(QWidget& shown);
 
 // Raises the window and gives it the focus, once it is on screen.
 void bringToFront(QWidget& window);

@@ -391,7 +391,7 @@ void TTrayIcon::ownerHook(QEvent& event) {
         case QEvent::Show:
             // Shown by the program, not by the desktop restoring it.
             if (!event.spontaneous()) {
-                restoreApplication();
+                restoreApplication(*owner_);
                 bringToFront(*owner_);
             }
             break;
