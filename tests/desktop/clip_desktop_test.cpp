@@ -50,32 +50,6 @@ int toolItemX(const char* name) {
     throw std::logic_error(std::string("no tool item ") + name);
 }
 
-// Menus are mapped as override-redirect windows, which the window manager never frames;
-// there may be others, so only a change in their number tells.
-int openMenus(const std::string& displayName) {
-    Display* display = XOpenDisplay(displayName.c_str());
-    if (!display) {
-        return -1;
-    }
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    int menus = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.map_state == IsViewable && attributes.override_redirect) {
-                ++menus;
-            }
-        }
-        XFree(children);
-    }
-    XCloseDisplay(display);
-    return menus;
-}
-
 std::string readText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -145,14 +119,18 @@ protected:
                 " " + std::to_string(y) + " click --repeat " + std::to_string(clicks) + " " +
                 std::to_string(button));
     }
-    bool menusBecome(int count) {
-        return becomesTrue([&] { return openMenus(desktop_->displayName()) == count; });
+    // Menus are the program's override-redirect windows, which the window manager
+    // never frames.
+    bool menusBecome(std::size_t count) {
+        XDisplay& display = desktop_->display();
+        return display.waitUntil([&] { return display.popupsOf(program_->pid()).size() == count; },
+                                 kTimeout);
     }
 
     // Right-clicks the bar's grip and walks the menu by keyboard: the submenu (0 Copy,
     // 1 Paste), then its item (0 URL, 1 Login Id, 2 Password).
     void chooseFromMenu(int submenu, int item) {
-        const int before = openMenus(desktop_->displayName());
+        const std::size_t before = desktop_->display().popupsOf(program_->pid()).size();
         clickAt(kGripX, kToolRowY, 3);
         ASSERT_TRUE(menusBecome(before + 1));
         xdotool("key --repeat " + std::to_string(submenu + 1) + " Down");

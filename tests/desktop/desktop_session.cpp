@@ -11,6 +11,8 @@ namespace veltrop::testing {
 namespace {
 
 constexpr std::chrono::seconds kStartTimeout{60};
+// The tray manager selection of screen 0, which a tray host owns while it runs.
+constexpr const char* kTraySelection = "_NET_SYSTEM_TRAY_S0";
 
 // Xvfb writes the display number it chose to the descriptor, then a newline.
 std::string readDisplayNumber(int descriptor) {
@@ -66,6 +68,7 @@ DesktopSession::DesktopSession() {
 
 DesktopSession::~DesktopSession() {
     display_.reset();
+    trayHost_.reset();
     windowManager_.reset();
     server_.reset();
     std::error_code ignored;
@@ -75,6 +78,33 @@ DesktopSession::~DesktopSession() {
 std::vector<std::string> DesktopSession::environment() const {
     return {"DISPLAY=" + displayName_, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtimeFolder_,
             "HOME=" + runtimeFolder_};
+}
+
+void DesktopSession::startTrayHost() {
+    if (trayHost_) {
+        return;
+    }
+    // NO_AT_BRIDGE: no accessibility bus to look for on a private display.
+    trayHost_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"/usr/bin/trayer"}, runtimeFolder_,
+        std::vector<std::string>{"DISPLAY=" + displayName_, "HOME=" + runtimeFolder_,
+                                 "XDG_RUNTIME_DIR=" + runtimeFolder_, "NO_AT_BRIDGE=1"});
+    if (!display_->waitUntil([&] { return display_->selectionHasOwner(kTraySelection); },
+                             kStartTimeout)) {
+        throw std::runtime_error("trayer did not start");
+    }
+}
+
+void DesktopSession::stopTrayHost() {
+    trayHost_.reset();
+    if (!display_->waitUntil([&] { return !display_->selectionHasOwner(kTraySelection); },
+                             kStartTimeout)) {
+        throw std::runtime_error("the tray selection outlived trayer");
+    }
+}
+
+std::vector<Window> DesktopSession::dockedIcons(pid_t program) {
+    return trayHost_ ? display_->embeddedIn(trayHost_->pid(), program) : std::vector<Window>{};
 }
 
 }  // namespace veltrop::testing

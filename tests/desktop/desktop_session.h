@@ -9,7 +9,8 @@
 namespace veltrop::testing {
 
 // A private X display (Xvfb, on a display number the server picks itself) with the
-// openbox window manager running on it, for the lifetime of the object.
+// openbox window manager running on it, for the lifetime of the object, and a
+// notification area (the XEmbed tray host trayer) while a test wants one.
 class DesktopSession {
 public:
     DesktopSession();
@@ -21,11 +22,19 @@ public:
     // What a program started on this desktop needs in its environment.
     std::vector<std::string> environment() const;
 
+    // Start and stop the tray host; each returns once the desktop shows the change.
+    // Stop it only while no program has an icon docked in it.
+    void startTrayHost();
+    void stopTrayHost();
+    // The program's icons docked in the tray host; none without a host.
+    std::vector<Window> dockedIcons(pid_t program);
+
 private:
     std::string runtimeFolder_;
     std::string displayName_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;
+    std::unique_ptr<ChildProcess> trayHost_;
     std::unique_ptr<XDisplay> display_;
 };
 

@@ -17,6 +17,8 @@ int ignoreError(Display*, XErrorEvent*) {
 
 // Deep enough for the window manager's frame and its decoration layers.
 constexpr int kSearchDepth = 4;
+// Deeper still: a tray host's frame, its panel, the socket and the icon in it.
+constexpr int kEmbedSearchDepth = 6;
 }  // namespace
 
 XDisplay::XDisplay(const std::string& name) {
@@ -112,28 +114,35 @@ bool XDisplay::hasProperty(Window window, const char* name) {
     return found;
 }
 
-void XDisplay::collectClients(Window window, int depth, std::vector<Window>& clients) {
+std::vector<Window> XDisplay::childrenOf(Window window) {
     Window rootReturn = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    if (!XQueryTree(display_, window, &rootReturn, &parent, &children, &count)) {
-        return;
+    std::vector<Window> result;
+    if (XQueryTree(display_, window, &rootReturn, &parent, &children, &count) && children) {
+        result.assign(children, children + count);
+        XFree(children);
     }
-    for (unsigned int index = 0; index < count; ++index) {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display_, children[index], &attributes) ||
-            attributes.map_state != IsViewable) {
+    return result;
+}
+
+bool XDisplay::isViewable(Window window) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display_, window, &attributes) &&
+           attributes.map_state == IsViewable;
+}
+
+void XDisplay::collectClients(Window window, int depth, std::vector<Window>& clients) {
+    for (Window child : childrenOf(window)) {
+        if (!isViewable(child)) {
             continue;
         }
-        if (hasProperty(children[index], "WM_PROTOCOLS")) {
-            clients.push_back(children[index]);
+        if (hasProperty(child, "WM_PROTOCOLS")) {
+            clients.push_back(child);
         } else if (depth > 0) {
-            collectClients(children[index], depth - 1, clients);
+            collectClients(child, depth - 1, clients);
         }
-    }
-    if (children) {
-        XFree(children);
     }
 }
 
@@ -248,6 +257,103 @@ std::vector<std::string> XDisplay::netWmState(Window client) {
     }
     XFree(data);
     return names;
+}
+
+long XDisplay::wmState(Window client) {
+    return firstLong(client, "WM_STATE").value_or(WithdrawnState);
+}
+
+FrameGeometry XDisplay::geometry(Window window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display_, window, &attributes)) {
+        return {};
+    }
+    return {attributes.x, attributes.y, attributes.width, attributes.height};
+}
+
+pid_t XDisplay::processOf(Window window) {
+    return static_cast<pid_t>(firstLong(window, "_NET_WM_PID").value_or(0));
+}
+
+std::optional<long> XDisplay::firstLong(Window window, const char* name) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::optional<long> value;
+    if (XGetWindowProperty(display_, window, atom(name), 0, 1, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success &&
+        data) {
+        if (format == 32 && count == 1) {
+            value = *reinterpret_cast<const long*>(data);
+        }
+        XFree(data);
+    }
+    return value;
+}
+
+std::vector<Window> XDisplay::windowList(const char* name) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> windows;
+    if (XGetWindowProperty(display_, root_, atom(name), 0, 1024, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success &&
+        data) {
+        const auto* list = reinterpret_cast<const Window*>(data);
+        windows.assign(list, list + count);
+        XFree(data);
+    }
+    return windows;
+}
+
+std::vector<Window> XDisplay::clientList() {
+    return windowList("_NET_CLIENT_LIST");
+}
+
+std::vector<Window> XDisplay::stackingOrder() {
+    return windowList("_NET_CLIENT_LIST_STACKING");
+}
+
+std::vector<Window> XDisplay::popupsOf(pid_t process) {
+    std::vector<Window> popups;
+    for (Window child : childrenOf(root_)) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display_, child, &attributes) &&
+            attributes.map_state == IsViewable && attributes.override_redirect &&
+            processOf(child) == process) {
+            popups.push_back(child);
+        }
+    }
+    return popups;
+}
+
+void XDisplay::collectEmbedded(Window window, int depth, bool insideHost, pid_t host, pid_t process,
+                               std::vector<Window>& found) {
+    for (Window child : childrenOf(window)) {
+        if (!isViewable(child)) {
+            continue;
+        }
+        const pid_t owner = processOf(child);
+        if (insideHost && owner == process && hasProperty(child, "_XEMBED_INFO")) {
+            found.push_back(child);
+        } else if (depth > 0) {
+            collectEmbedded(child, depth - 1, insideHost || owner == host, host, process, found);
+        }
+    }
+}
+
+std::vector<Window> XDisplay::embeddedIn(pid_t host, pid_t process) {
+    std::vector<Window> found;
+    collectEmbedded(root_, kEmbedSearchDepth, false, host, process, found);
+    return found;
+}
+
+bool XDisplay::selectionHasOwner(const char* selection) {
+    return XGetSelectionOwner(display_, atom(selection)) != None;
 }
 
 void XDisplay::requestClose(Window client) {

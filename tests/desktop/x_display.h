@@ -1,6 +1,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <sys/types.h>
 
 #include <chrono>
 #include <functional>
@@ -44,6 +45,26 @@ public:
     // The window manager's active window (_NET_ACTIVE_WINDOW), or 0.
     Window activeWindow();
     std::vector<std::string> netWmState(Window client);
+    // The ICCCM state the window manager gives the client (NormalState, IconicState),
+    // WithdrawnState when it gives none.
+    long wmState(Window client);
+    bool isViewable(Window window);
+    // The window's own size and place in its parent, frame not included.
+    FrameGeometry geometry(Window window);
+    // The process that made the window (_NET_WM_PID), or 0.
+    pid_t processOf(Window window);
+
+    // The windows a taskbar shows (_NET_CLIENT_LIST).
+    std::vector<Window> clientList();
+    // The window manager's client windows from bottom to top (_NET_CLIENT_LIST_STACKING).
+    std::vector<Window> stackingOrder();
+    // The process's viewable override-redirect top-level windows: its open popup menus.
+    std::vector<Window> popupsOf(pid_t process);
+    // The process's viewable XEmbed windows that sit inside a window of the host
+    // process: its icons docked in a notification area.
+    std::vector<Window> embeddedIn(pid_t host, pid_t process);
+    // Whether some client owns the selection, such as a tray host's _NET_SYSTEM_TRAY_S0.
+    bool selectionHasOwner(const char* selection);
 
     // What the window's close box does: asks the window manager to close it.
     void requestClose(Window client);
@@ -52,6 +73,11 @@ private:
     Atom atom(const char* name);
     std::string title(Window window);
     bool hasProperty(Window window, const char* name);
+    std::optional<long> firstLong(Window window, const char* name);
+    std::vector<Window> windowList(const char* name);
+    std::vector<Window> childrenOf(Window window);
+    void collectEmbedded(Window window, int depth, bool insideHost, pid_t host, pid_t process,
+                         std::vector<Window>& found);
     Window topLevelAncestor(Window window);
     void watch(Window window);
     void collectClients(Window window, int depth, std::vector<Window>& clients);

@@ -1,0 +1,252 @@
+#include "program_fixture.h"
+
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "probes.h"
+
+// The notification-area icon of the real program in the XEmbed tray host trayer:
+// hiding the main window into it, bringing it back, and the icon's menu.
+namespace veltrop::testing {
+namespace {
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// Keys that choose from the icon's menu: "Restore" is its first item, "Exit" its
+// second and last.
+const std::vector<std::string> kRestore = {"Down", "Return"};
+const std::vector<std::string> kExit = {"Down", "Down", "Return"};
+const std::vector<std::string> kLastItem = {"Up", "Return"};
+
+class TrayDesktopTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        desktop_->startTrayHost();
+    }
+
+    // Starts the program and waits until its one icon is docked in the tray host.
+    void startWithIcon() {
+        ASSERT_NO_FATAL_FAILURE(startProgram());
+        ASSERT_TRUE(becomes([&] { return !icons().empty(); }));
+        EXPECT_EQ(icons().size(), 1u);
+        shownAt_ = display().frameGeometry(mainWindow_);
+    }
+    std::vector<Window> icons() { return desktop_->dockedIcons(program_->pid()); }
+    bool becomes(const std::function<bool()>& condition) {
+        return display().waitUntil(condition, kTimeout);
+    }
+
+    // False when the program has no single icon in the notification area to click.
+    // Clicks go alternately to the icon's left and right quarter: two presses of a
+    // button close in time and place make a double-click, and a right-click that
+    // quickly follows the one that opened the menu would be just that.
+    bool clickIcon(int clicks, int button) {
+        const std::vector<Window> docked = icons();
+        if (docked.size() != 1) {
+            return false;
+        }
+        const FrameGeometry icon = display().geometry(docked[0]);
+        const int quarter = (iconClicks_++ % 2 == 0 ? 1 : 3) * icon.width / 4;
+        clickAt(docked[0], QPoint(quarter, icon.height / 2), clicks, button);
+        return true;
+    }
+    bool doubleClickIcon() { return clickIcon(2, 1); }
+
+    // Opens the icon's menu with a right-click; it is walked by keyboard.
+    bool openIconMenu() {
+        return clickIcon(1, 3) && becomes([&] { return !menus().empty(); });
+    }
+    bool chooseFromIconMenu(std::vector<std::string> keys) {
+        if (!openIconMenu()) {
+            return false;
+        }
+        keys.insert(keys.begin(), "key");
+        xdotool(keys);
+        return true;
+    }
+    bool closeIconMenu() {
+        xdotool({"key", "Escape"});
+        return becomes([&] { return menus().empty(); });
+    }
+    std::vector<Window> menus() { return display().popupsOf(program_->pid()); }
+
+    // No window of the program is viewable or in the window manager's client list,
+    // which taskbars show.
+    bool hidden() {
+        const std::vector<Window> clients = display().clientList();
+        return display().windowsNamed("Veltrop").empty() &&
+               std::none_of(clients.begin(), clients.end(), [&](Window client) {
+                   return display().processOf(client) == program_->pid();
+               });
+    }
+    bool inClientList(Window window) {
+        const std::vector<Window> clients = display().clientList();
+        return std::find(clients.begin(), clients.end(), window) != clients.end();
+    }
+    // Minimised to the taskbar: still listed there, iconic.
+    bool minimised() {
+        return inClientList(mainWindow_) && !display().isViewable(mainWindow_) &&
+               display().wmState(mainWindow_) == IconicState &&
+               contains(display().netWmState(mainWindow_), "_NET_WM_STATE_HIDDEN");
+    }
+
+    ::testing::AssertionResult minimizeButtonHides() {
+        clickToolButton("ToolButtonMinimize");
+        if (!becomes([&] { return hidden(); })) {
+            return ::testing::AssertionFailure() << "the main window was not hidden";
+        }
+        if (!stillRunning()) {
+            return ::testing::AssertionFailure() << "the program ended";
+        }
+        if (icons().size() != 1) {
+            return ::testing::AssertionFailure() << "the icon left the notification area";
+        }
+        return ::testing::AssertionSuccess();
+    }
+    // Framed, listed, active and always on top, where it was when the program started.
+    // The window manager may animate the way back, so the place is waited for too.
+    ::testing::AssertionResult comesBackOnTopInPlace() {
+        std::string missing;
+        if (becomes([&] { return (missing = whatTheShownWindowLacks()).empty(); })) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "the main window is " << missing;
+    }
+    std::string whatTheShownWindowLacks() {
+        mainWindow_ = display().framedWindowNamed("Veltrop").value_or(0);
+        if (mainWindow_ == 0) {
+            return "not framed";
+        }
+        if (display().activeWindow() != mainWindow_) {
+            return "not active";
+        }
+        const FrameGeometry frame = display().frameGeometry(mainWindow_);
+        if (frame.x != shownAt_.x || frame.y != shownAt_.y || frame.width != shownAt_.width ||
+            frame.height != shownAt_.height) {
+            return "framed at " + describe(frame) + " instead of " + describe(shownAt_);
+        }
+        if (!inClientList(mainWindow_) || display().wmState(mainWindow_) != NormalState) {
+            return "not a normal client of the window manager";
+        }
+        if (!contains(display().netWmState(mainWindow_), "_NET_WM_STATE_ABOVE")) {
+            return "not always on top";
+        }
+        return "";
+    }
+    static std::string describe(const FrameGeometry& frame) {
+        return std::to_string(frame.x) + "," + std::to_string(frame.y) + " " +
+               std::to_string(frame.width) + "x" + std::to_string(frame.height);
+    }
+
+    // What the title bar's minimise box asks of the window manager.
+    void titleBarMinimise() { xdotool({"windowminimize", std::to_string(mainWindow_)}); }
+    // What the taskbar button does for a minimised window.
+    void activateFromTaskbar() { xdotool({"windowactivate", std::to_string(mainWindow_)}); }
+
+    FrameGeometry shownAt_;
+    int iconClicks_ = 0;
+};
+
+TEST_F(TrayDesktopTest, MinimizeHidesIntoTheIconAndADoubleClickBringsTheWindowBackOnTop) {
+    ASSERT_NO_FATAL_FAILURE(startWithIcon());
+    EXPECT_EQ(shownAt_.x, 200);
+    EXPECT_EQ(shownAt_.y, 116);
+    // On a shown window the double-click changes nothing and clicks no menu item:
+    // the hiding that follows shows that it was handled with the program running.
+    ASSERT_TRUE(doubleClickIcon());
+    ASSERT_TRUE(minimizeButtonHides());
+
+    ASSERT_TRUE(doubleClickIcon());
+    ASSERT_TRUE(comesBackOnTopInPlace());
+    // And again, from the window as it came back.
+    ASSERT_TRUE(minimizeButtonHides());
+    ASSERT_TRUE(doubleClickIcon());
+    ASSERT_TRUE(comesBackOnTopInPlace());
+    closeProgram();
+    EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
+}
+
+TEST_F(TrayDesktopTest, ExitFromTheIconMenuEndsAtOnceWithoutAskingAndDropsTheEdit) {
+    ASSERT_NO_FATAL_FAILURE(startWithIcon());
+    typePassword("9");
+    ASSERT_TRUE(becomesTrue([&] { return recordIsBeingEdited(numbers_[0]); }));
+
+    ASSERT_TRUE(chooseFromIconMenu(kExit));
+    // Either the program's windows go, or it asks the question it must not ask.
+    ASSERT_TRUE(becomes([&] {
+        return display().windowsNamed("Veltrop").empty() ||
+               display().framedWindowNamed("Save Changes?").has_value();
+    }));
+    EXPECT_FALSE(display().framedWindowNamed("Save Changes?").has_value());
+    EXPECT_EQ(program_->waitForExit(kTimeout), 0);
+    EXPECT_FALSE(recordIsBeingEdited(numbers_[0]));
+    EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
+}
+
+TEST_F(TrayDesktopTest, RestoreLeavesAHiddenWindowHiddenAndTheLastItemExitEndsTheProgram) {
+    ASSERT_NO_FATAL_FAILURE(startWithIcon());
+    ASSERT_TRUE(minimizeButtonHides());
+    ASSERT_TRUE(chooseFromIconMenu(kRestore));
+    ASSERT_TRUE(becomes([&] { return menus().empty(); }));
+    // The menu opening again shows that the program has handled the choice.
+    ASSERT_TRUE(openIconMenu());
+    EXPECT_TRUE(hidden());
+    ASSERT_TRUE(closeIconMenu());
+    EXPECT_TRUE(hidden());
+
+    ASSERT_TRUE(chooseFromIconMenu(kLastItem));
+    EXPECT_EQ(program_->waitForExit(kTimeout), 0) << "the last item is not Exit";
+    EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
+}
+
+TEST_F(TrayDesktopTest, TheTitleBarMinimiseHidesIntoTheIconOnlyOnceMinimizeWasUsed) {
+    ASSERT_NO_FATAL_FAILURE(startWithIcon());
+    titleBarMinimise();
+    ASSERT_TRUE(becomes([&] { return minimised(); }));
+    // Minimised to the taskbar the window counts as shown: a double-click on the
+    // icon changes nothing, as the menu opening after it shows.
+    ASSERT_TRUE(doubleClickIcon());
+    ASSERT_TRUE(openIconMenu());
+    EXPECT_TRUE(minimised());
+    ASSERT_TRUE(closeIconMenu());
+    EXPECT_TRUE(minimised());
+    activateFromTaskbar();
+    ASSERT_TRUE(comesBackOnTopInPlace());
+
+    ASSERT_TRUE(minimizeButtonHides());
+    ASSERT_TRUE(doubleClickIcon());
+    ASSERT_TRUE(comesBackOnTopInPlace());
+    titleBarMinimise();
+    ASSERT_TRUE(becomes([&] { return hidden(); }));
+    EXPECT_TRUE(stillRunning());
+    ASSERT_TRUE(doubleClickIcon());
+    ASSERT_TRUE(comesBackOnTopInPlace());
+    closeProgram();
+}
+
+TEST_F(TrayDesktopTest, WithoutATrayHostMinimizeMinimisesAndALaterHostTakesTheIcon) {
+    desktop_->stopTrayHost();
+    ASSERT_NO_FATAL_FAILURE(startProgram());
+    shownAt_ = display().frameGeometry(mainWindow_);
+    clickToolButton("ToolButtonMinimize");
+    ASSERT_TRUE(becomes([&] { return minimised(); }));
+    EXPECT_TRUE(stillRunning());
+    activateFromTaskbar();
+    ASSERT_TRUE(comesBackOnTopInPlace());
+
+    desktop_->startTrayHost();
+    ASSERT_TRUE(becomes([&] { return !icons().empty(); }));
+    ASSERT_TRUE(minimizeButtonHides());
+    ASSERT_TRUE(doubleClickIcon());
+    ASSERT_TRUE(comesBackOnTopInPlace());
+    closeProgram();
+    EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
+}
+
+}  // namespace
+}  // namespace veltrop::testing
