@@ -2,10 +2,10 @@
 
 #include <QKeyEvent>
 #include <QScreen>
-#include <QStyle>
 #include <cmath>
 
 #include "dialogs/confirm_layout.h"
+#include "dialogs/images/cancel.xpm"
 #include "dialogs/images/ok.xpm"
 #include "platform/sans_serif_font.h"
 #include "store/guard.h"
@@ -23,15 +23,16 @@ QRect scaled(const QRect& designed, double scale) {
             scaled(designed.width(), scale), scaled(designed.height(), scale)};
 }
 
-QIcon imageFor(form3::Image image, const QStyle& style) {
+// Compiled in: the style's own cancel icon is looked up in the desktop's icon themes,
+// which costs start-up a few milliseconds for a dialog that is not shown yet.
+QIcon imageFor(form3::Image image) {
     switch (image) {
-        case form3::Image::Own:
-            // Its disabled look is drawn from it.
+        case form3::Image::Ok:
             return QIcon(QPixmap(ok_xpm));
-        case form3::Image::StandardCancel:
+        case form3::Image::Cancel:
             break;
     }
-    return style.standardIcon(QStyle::SP_DialogCancelButton);
+    return QIcon(QPixmap(cancel_xpm));
 }
 
 }  // namespace
@@ -53,7 +54,8 @@ void TForm3::buildButtons(double scale) {
         auto* button = new QPushButton(QString::fromLatin1(declared.caption), this);
         button->setObjectName(QString::fromLatin1(declared.name));
         button->setAccessibleName(button->text());
-        button->setIcon(imageFor(declared.image, *style()));
+        // Its disabled look is drawn from it.
+        button->setIcon(imageFor(declared.image));
         button->setGeometry(scaled(declared.geometry, scale));
         // Enter presses the focused button; with the focus elsewhere, the default one.
         button->setAutoDefault(true);

@@ -15,7 +15,7 @@ inline constexpr QSize kClientSize{223, 74};
 // Every caller moves the dialog before showing it.
 inline constexpr QPoint kPosition{329, 169};
 
-enum class Image { Own, StandardCancel };
+enum class Image { Ok, Cancel };
 
 struct Button {
     const char* name;
@@ -27,8 +27,8 @@ struct Button {
 
 // In keyboard order; the first is the default button, the last the cancel button.
 inline constexpr std::array kButtons{
-    Button{"BitBtn1", "OK", Image::Own, {10, 20, 92, 30}, 1},
-    Button{"BitBtn2", "Cancel", Image::StandardCancel, {118, 20, 92, 30}, 2},
+    Button{"BitBtn1", "OK", Image::Ok, {10, 20, 92, 30}, 1},
+    Button{"BitBtn2", "Cancel", Image::Cancel, {118, 20, 92, 30}, 2},
 };
 
 }  // namespace veltrop::form3

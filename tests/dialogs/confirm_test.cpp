@@ -3,7 +3,6 @@
 #include "dialogs/confirm.h"
 
 #include <QScreen>
-#include <QStyle>
 #include <cmath>
 
 #include "dialog_fixture.h"
@@ -39,12 +38,11 @@ TEST_F(ConfirmTest, IsAFixedDialogDesignedAt120DpiAndScaledToTheScreen) {
     EXPECT_TRUE(dialog.BitBtn1()->isDefault());
     EXPECT_EQ(dialog.BitBtn1()->accessibleName(), "OK");
     EXPECT_EQ(dialog.BitBtn2()->accessibleName(), "Cancel");
-    const QImage own = dialog.BitBtn1()->icon().pixmap(16).toImage();
-    const QImage standard =
-        dialog.style()->standardIcon(QStyle::SP_DialogCancelButton).pixmap(16).toImage();
-    EXPECT_FALSE(own.isNull());
-    EXPECT_NE(own, standard);
-    EXPECT_EQ(dialog.BitBtn2()->icon().pixmap(16).toImage(), standard);
+    const QImage ok = dialog.BitBtn1()->icon().pixmap(16).toImage();
+    const QImage cancel = dialog.BitBtn2()->icon().pixmap(16).toImage();
+    EXPECT_FALSE(ok.isNull());
+    EXPECT_FALSE(cancel.isNull());
+    EXPECT_NE(ok, cancel);
 }
 
 TEST_F(ConfirmTest, EachWayOfAnsweringGivesItsResult) {
