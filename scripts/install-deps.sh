@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libsqlcipher-dev sqlcipher
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool xclip openbox trayer xdg-utils x11-utils fonts-dejavu-core libx11-dev
+    dbus-daemon
 )
 
 missing=()
