@@ -70,14 +70,14 @@ TTrayIcon::~TTrayIcon() {
     ownerHook_.reset();
 }
 
-bool TTrayIcon::FillIconData() {
+void TTrayIcon::FillIconData() {
     iconData_.hIcon = icon_;
     iconData_.szTip = !hint_.isEmpty() && showHint_ ? tipOf(hint_) : QString();
-    return true;
 }
 
 bool TTrayIcon::notify(NotifyIconRequest request) {
-    return FillIconData() && area_->notifyIcon(request, iconData_);
+    FillIconData();
+    return area_->notifyIcon(request, iconData_);
 }
 
 bool TTrayIcon::AddTrayIcon() {

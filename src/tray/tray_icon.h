@@ -116,7 +116,7 @@ protected:
     virtual void HideToTray();
 
 private:
-    bool FillIconData();
+    void FillIconData();
     bool notify(NotifyIconRequest request);
     std::intptr_t iconMessageProcedure(unsigned message, std::uintptr_t wParam,
                                        std::intptr_t lParam);
