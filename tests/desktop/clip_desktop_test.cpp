@@ -94,13 +94,8 @@ protected:
         createCredentialTable(session, credentials::kFileName, records);
         program_ = std::make_unique<ChildProcess>(std::vector<std::string>{VELTROP_PROGRAM},
                                                   folder_.path(), environment());
-        XDisplay& display = desktop_->display();
-        ASSERT_TRUE(display.waitUntil(
-            [&] {
-                mainWindow_ = display.framedWindowNamed("Veltrop").value_or(0);
-                return mainWindow_ != 0 && display.activeWindow() == mainWindow_;
-            },
-            kTimeout));
+        mainWindow_ = desktop_->display().waitForActiveWindow("Veltrop", kTimeout);
+        ASSERT_NE(mainWindow_, 0u);
     }
     void closeProgram() {
         desktop_->display().requestClose(mainWindow_);

@@ -71,12 +71,8 @@ void ProgramFixture::SetUp() {
 void ProgramFixture::startProgram() {
     program_ = std::make_unique<ChildProcess>(std::vector<std::string>{VELTROP_PROGRAM},
                                               folder_.path(), desktop_->environment());
-    ASSERT_TRUE(display().waitUntil(
-        [&] {
-            mainWindow_ = display().framedWindowNamed("Veltrop").value_or(0);
-            return mainWindow_ != 0 && display().activeWindow() == mainWindow_;
-        },
-        kTimeout));
+    mainWindow_ = display().waitForActiveWindow("Veltrop", kTimeout);
+    ASSERT_NE(mainWindow_, 0u);
 }
 
 bool ProgramFixture::stillRunning() {
@@ -111,14 +107,8 @@ void ProgramFixture::typePassword(const std::string& text) {
 }
 
 Window ProgramFixture::waitForActive(const std::string& title) {
-    Window window = 0;
-    EXPECT_TRUE(display().waitUntil(
-        [&] {
-            window = display().framedWindowNamed(title).value_or(0);
-            return window != 0 && display().activeWindow() == window;
-        },
-        kTimeout))
-        << title;
+    const Window window = display().waitForActiveWindow(title, kTimeout);
+    EXPECT_NE(window, 0u) << title;
     return window;
 }
 

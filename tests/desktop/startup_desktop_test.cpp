@@ -118,13 +118,7 @@ TEST_F(StartupDesktopTest, AProtectedTableOpensWithThePasswordTypedIntoTheDialog
     const std::string before = readFileBytes(credentials::kFileName);
     auto program = startProgram();
 
-    std::optional<Window> dialog;
-    ASSERT_TRUE(display().waitUntil(
-        [&] {
-            dialog = display().framedWindowNamed("Enter password");
-            return dialog && display().activeWindow() == *dialog;
-        },
-        kTimeout));
+    ASSERT_NE(display().waitForActiveWindow("Enter password", kTimeout), 0u);
     EXPECT_FALSE(contains(display().titles(), "Veltrop"));
     typeOnDesktop({"type", "--delay", "20", "open sesame"});
     typeOnDesktop({"key", "Return"});
@@ -149,22 +143,16 @@ TEST_F(StartupDesktopTest, TypingIntoThePasswordEditorStartsAnEditThatTheCloseBo
     const std::string before = readFileBytes(credentials::kFileName);
     auto program = startProgram();
 
-    std::optional<Window> mainWindow;
-    ASSERT_TRUE(display().waitUntil(
-        [&] {
-            mainWindow = display().framedWindowNamed("Veltrop");
-            return mainWindow && display().activeWindow() == *mainWindow;
-        },
-        kTimeout));
+    const Window mainWindow = display().waitForActiveWindow("Veltrop", kTimeout);
+    ASSERT_NE(mainWindow, 0u);
     EXPECT_FALSE(recordIsBeingEdited(number));
     // The Password editor's place in the main window's declared layout.
-    typeOnDesktop(
-        {"mousemove", "--window", std::to_string(*mainWindow), "650", "58", "click", "1"});
+    typeOnDesktop({"mousemove", "--window", std::to_string(mainWindow), "650", "58", "click", "1"});
     typeOnDesktop({"type", "x"});
     // Edit state holds the record's lock until the edit ends.
     EXPECT_TRUE(becomesTrue([&] { return recordIsBeingEdited(number); }));
 
-    display().requestClose(*mainWindow);
+    display().requestClose(mainWindow);
     EXPECT_EQ(program->waitForExit(kTimeout), 0);
     EXPECT_FALSE(recordIsBeingEdited(number));
     EXPECT_EQ(readFileBytes(credentials::kFileName), before);
@@ -181,22 +169,16 @@ TEST_F(StartupDesktopTest, AnErrorInAHandlerIsShownInABoxCaptionedWithTheTitle) 
     holder.Edit();
     auto program = startProgram();
 
-    std::optional<Window> mainWindow;
-    ASSERT_TRUE(display().waitUntil(
-        [&] {
-            mainWindow = display().framedWindowNamed("Veltrop");
-            return mainWindow && display().activeWindow() == *mainWindow;
-        },
-        kTimeout));
+    const Window mainWindow = display().waitForActiveWindow("Veltrop", kTimeout);
+    ASSERT_NE(mainWindow, 0u);
     // The Password editor's place in the main window's declared layout.
-    typeOnDesktop(
-        {"mousemove", "--window", std::to_string(*mainWindow), "650", "58", "click", "1"});
+    typeOnDesktop({"mousemove", "--window", std::to_string(mainWindow), "650", "58", "click", "1"});
     typeOnDesktop({"type", "x"});
     std::optional<Window> box;
     ASSERT_TRUE(display().waitUntil(
         [&] {
             for (Window window : display().windowsNamed("Veltrop")) {
-                if (window != *mainWindow) {
+                if (window != mainWindow) {
                     box = window;
                 }
             }
@@ -204,16 +186,16 @@ TEST_F(StartupDesktopTest, AnErrorInAHandlerIsShownInABoxCaptionedWithTheTitle) 
         },
         kTimeout));
     // The box is not top-most, so the main window gives that up while it is shown.
-    EXPECT_TRUE(display().waitUntil([&] { return !floats(*mainWindow); }, kTimeout));
+    EXPECT_TRUE(display().waitUntil([&] { return !floats(mainWindow); }, kTimeout));
     EXPECT_FALSE(floats(*box));
 
     display().requestClose(*box);
     ASSERT_TRUE(display().waitUntil([&] { return display().windowsNamed("Veltrop").size() == 1; },
                                     kTimeout));
-    EXPECT_TRUE(display().waitUntil([&] { return floats(*mainWindow); }, kTimeout));
+    EXPECT_TRUE(display().waitUntil([&] { return floats(mainWindow); }, kTimeout));
     EXPECT_FALSE(program->waitForExit(std::chrono::milliseconds(0)).has_value())
         << "the program ended after an error in a handler";
-    display().requestClose(*mainWindow);
+    display().requestClose(mainWindow);
     EXPECT_EQ(program->waitForExit(kTimeout), 0);
 }
 

@@ -196,6 +196,17 @@ std::optional<Window> XDisplay::framedWindowNamed(const std::string& wanted) {
     return std::nullopt;
 }
 
+Window XDisplay::waitForActiveWindow(const std::string& title, std::chrono::milliseconds timeout) {
+    Window window = 0;
+    waitUntil(
+        [&] {
+            window = framedWindowNamed(title).value_or(0);
+            return window != 0 && activeWindow() == window;
+        },
+        timeout);
+    return window != 0 && activeWindow() == window ? window : 0;
+}
+
 bool XDisplay::waitForWindowManager(std::chrono::milliseconds timeout) {
     static constexpr const char* kProbeTitle = "window manager probe";
     const Window probe = XCreateSimpleWindow(display_, root_, 0, 0, 10, 10, 0, 0, 0);

@@ -35,6 +35,8 @@ public:
     std::vector<Window> windowsNamed(const std::string& title);
     // A viewable client window with this title that the window manager has framed.
     std::optional<Window> framedWindowNamed(const std::string& title);
+    // Waits until such a window is framed and active; 0 on timeout.
+    Window waitForActiveWindow(const std::string& title, std::chrono::milliseconds timeout);
     // Titles of every viewable client window.
     std::vector<std::string> titles();
 
