@@ -8,7 +8,7 @@
 #include "platform/application_window.h"
 #include "platform/form.h"
 #include "platform/termination.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -8,7 +8,7 @@
 #include "dialogs/images/cancel.xpm"
 #include "dialogs/images/ok.xpm"
 #include "platform/sans_serif_font.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -5,7 +5,7 @@
 #include <QScreen>
 
 #include "platform/modal_loop.h"
-#include "store/guard.h"
+#include "core/guard.h"
 #include "ui_password_dialog.h"
 
 namespace veltrop {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "store/guard.h"
+#include "core/guard.h"
 #include "store/table.h"
 
 namespace veltrop {

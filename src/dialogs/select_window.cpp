@@ -7,7 +7,7 @@
 #include "dialogs/select_window_layout.h"
 #include "store/credential_table.h"
 #include "store/errors.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -10,9 +10,9 @@
 #include "engine/session.h"
 #include "platform/band_bar.h"
 #include "platform/form.h"
-#include "store/data_source.h"
-#include "store/db_edit.h"
-#include "store/db_memo.h"
+#include "editors/data_source.h"
+#include "editors/db_edit.h"
+#include "editors/db_memo.h"
 #include "store/table.h"
 #include "tray/tray_icon.h"
 

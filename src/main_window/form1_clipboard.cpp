@@ -5,7 +5,7 @@
 #include "main_window/form1.h"
 #include "main_window/form1_popup_layout.h"
 #include "platform/secret_clipboard.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -6,7 +6,7 @@
 #include "main_window/form1.h"
 #include "platform/modal_loop.h"
 #include "store/errors.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -2,7 +2,7 @@
 #include "main_window/form1.h"
 #include "platform/document_opener.h"
 #include "platform/double_click.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -5,7 +5,7 @@
 #include "main_window/form1_tray_layout.h"
 #include "main_window/tool_bar_images.h"
 #include "platform/system_notification_area.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

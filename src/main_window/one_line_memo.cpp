@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <algorithm>
 
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

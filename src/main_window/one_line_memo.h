@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/db_memo.h"
+#include "editors/db_memo.h"
 
 namespace veltrop {
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "platform/band_row.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

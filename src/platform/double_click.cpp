@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

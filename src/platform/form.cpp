@@ -4,7 +4,7 @@
 #include <QPointer>
 
 #include "platform/termination.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/error.h"
+#include "core/error.h"
 
 namespace veltrop {
 

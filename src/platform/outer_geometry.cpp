@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

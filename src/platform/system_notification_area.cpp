@@ -6,7 +6,7 @@
 
 #include "platform/message_window.h"
 #include "platform/status_notifier_host.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -1,6 +1,6 @@
 #include "platform/window_hook.h"
 
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

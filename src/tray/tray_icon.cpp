@@ -15,7 +15,7 @@
 #include "platform/image_list.h"
 #include "platform/message_window.h"
 #include "platform/window_hook.h"
-#include "store/guard.h"
+#include "core/guard.h"
 #include "tray/tray_errors.h"
 
 namespace veltrop {

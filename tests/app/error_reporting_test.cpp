@@ -9,7 +9,7 @@
 #include "engine/error.h"
 #include "platform/form.h"
 #include "store/errors.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop::testing {
 namespace {

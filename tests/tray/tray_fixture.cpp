@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <exception>
 
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop::testing {
 

@@ -10,7 +10,7 @@
 #include "engine/error.h"
 #include "store/credential_table.h"
 #include "store/errors.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop::testing {
 

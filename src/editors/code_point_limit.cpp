@@ -1,4 +1,4 @@
-#include "store/code_point_limit.h"
+#include "editors/code_point_limit.h"
 
 #include <QLineEdit>
 #include <algorithm>

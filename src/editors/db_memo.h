@@ -2,8 +2,8 @@
 
 #include <QPlainTextEdit>
 
-#include "store/field_control.h"
-#include "store/field_link.h"
+#include "editors/field_control.h"
+#include "editors/field_link.h"
 
 namespace veltrop {
 

@@ -1,4 +1,4 @@
-#include "store/db_edit.h"
+#include "editors/db_edit.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -6,9 +6,9 @@
 #include <QTimer>
 #include <limits>
 
-#include "store/editor_input.h"
+#include "editors/editor_input.h"
 #include "store/field.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "engine/session.h"
-#include "store/data_source.h"
-#include "store/db_edit.h"
-#include "store/db_memo.h"
+#include "editors/data_source.h"
+#include "editors/db_edit.h"
+#include "editors/db_memo.h"
 #include "store/table.h"
 #include "support/credential_records.h"
 #include "support/temp_folder.h"

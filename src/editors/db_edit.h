@@ -2,9 +2,9 @@
 
 #include <QLineEdit>
 
-#include "store/code_point_limit.h"
-#include "store/field_control.h"
-#include "store/field_link.h"
+#include "editors/code_point_limit.h"
+#include "editors/field_control.h"
+#include "editors/field_link.h"
 
 namespace veltrop {
 

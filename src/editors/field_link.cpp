@@ -1,9 +1,9 @@
-#include "store/field_link.h"
+#include "editors/field_link.h"
 
-#include "store/data_source.h"
+#include "editors/data_source.h"
 #include "store/field.h"
-#include "store/field_control.h"
-#include "store/guard.h"
+#include "editors/field_control.h"
+#include "core/guard.h"
 #include "store/table.h"
 
 namespace veltrop {

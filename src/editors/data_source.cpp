@@ -1,8 +1,8 @@
-#include "store/data_source.h"
+#include "editors/data_source.h"
 
 #include <algorithm>
 
-#include "store/field_link.h"
+#include "editors/field_link.h"
 #include "store/table.h"
 
 namespace veltrop {

@@ -1,4 +1,4 @@
-#include "store/db_memo.h"
+#include "editors/db_memo.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -7,9 +7,9 @@
 #include <QTimer>
 
 #include "engine/error.h"
-#include "store/editor_input.h"
+#include "editors/editor_input.h"
 #include "store/field.h"
-#include "store/guard.h"
+#include "core/guard.h"
 
 namespace veltrop {
 

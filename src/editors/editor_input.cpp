@@ -1,4 +1,4 @@
-#include "store/editor_input.h"
+#include "editors/editor_input.h"
 
 #include <QFocusEvent>
 #include <QInputMethodEvent>

@@ -1,4 +1,4 @@
-#include "store/guard.h"
+#include "core/guard.h"
 
 #include <cstdio>
 #include <utility>
