@@ -66,8 +66,8 @@ public:
     void whileShown(const std::function<void()>& step) {
         QTimer::singleShot(0, form2_.get(), [&] {
             step();
-            if (form2_->modalResult() == Form::kNone) {
-                form2_->setModalResult(Form::kCancel);
+            if (form2_->modalResult() == ModalResult::Running) {
+                form2_->setModalResult(ModalResult::Cancel);
             }
         });
         showModal(*form2_);
@@ -87,7 +87,7 @@ void BM_FindToGridPainted(benchmark::State& state) {
     double elapsed = 0;
     PaintWatcher watcher([&] {
         elapsed = secondsSince(start);
-        form2.setModalResult(Form::kCancel);
+        form2.setModalResult(ModalResult::Cancel);
     });
     form2.DBGrid1().viewport()->installEventFilter(&watcher);
     for (auto _ : state) {

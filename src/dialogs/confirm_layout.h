@@ -4,6 +4,8 @@
 #include <QRect>
 #include <array>
 
+#include "platform/modal_result.h"
+
 // What the confirmation dialog holds and where, in pixels of its design at 120 dots
 // per inch; the dialog scales them to the screen when it is created.
 namespace veltrop::form3 {
@@ -27,8 +29,8 @@ struct Button {
 
 // In keyboard order; the first is the default button, the last the cancel button.
 inline constexpr std::array kButtons{
-    Button{"BitBtn1", "OK", Image::Ok, {10, 20, 92, 30}, 1},
-    Button{"BitBtn2", "Cancel", Image::Cancel, {118, 20, 92, 30}, 2},
+    Button{"BitBtn1", "OK", Image::Ok, {10, 20, 92, 30}, ModalResult::Ok},
+    Button{"BitBtn2", "Cancel", Image::Cancel, {118, 20, 92, 30}, ModalResult::Cancel},
 };
 
 }  // namespace veltrop::form3

@@ -4,8 +4,8 @@
 #include <QProxyStyle>
 #include <QScreen>
 
-#include "platform/modal_loop.h"
 #include "core/guard.h"
+#include "platform/modal_loop.h"
 #include "ui_password_dialog.h"
 
 namespace veltrop {
@@ -139,17 +139,17 @@ void PasswordDialog::OKButtonClick() {
     if (!ui_->Password->text().isEmpty()) {
         session_.addPassword(typed());
     }
-    setModalResult(kOk);
+    setModalResult(ModalResult::Ok);
 }
 
 void PasswordDialog::CancelButtonClick() {
-    setModalResult(kCancel);
+    setModalResult(ModalResult::Cancel);
 }
 
 Table::PasswordPrompt passwordDialogPrompt(engine::Session& session) {
     return [&session] {
         PasswordDialog dialog(session);
-        return showModal(dialog) == PasswordDialog::kOk;
+        return showModal(dialog) == ModalResult::Ok;
     };
 }
 

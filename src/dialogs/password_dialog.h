@@ -22,8 +22,6 @@ class PasswordDialog : public Form {
     Q_OBJECT
 
 public:
-    static constexpr int kOk = 1;
-
     explicit PasswordDialog(engine::Session& session, QWidget* parent = nullptr);
     ~PasswordDialog() override;
 

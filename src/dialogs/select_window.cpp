@@ -3,11 +3,11 @@
 #include <QStringList>
 #include <stdexcept>
 
-#include "platform/sans_serif_font.h"
+#include "core/guard.h"
 #include "dialogs/select_window_layout.h"
+#include "platform/sans_serif_font.h"
 #include "store/credential_table.h"
 #include "store/errors.h"
-#include "core/guard.h"
 
 namespace veltrop {
 
@@ -61,17 +61,17 @@ void TForm2::DBGrid1DblClick() {
         mainTable_->Locate(QString::fromLatin1(credentials::kLocateKey), values);
     } catch (const Abort&) {
         // "Save Changes?" answered Cancel: no choice, and the main window is usable.
-        setModalResult(kCancel);
+        setModalResult(ModalResult::Cancel);
         throw;
     } catch (...) {
         // The save confirmation hid this window before the failure: left hidden, its
         // loop would keep every other window disabled with nothing to end it.
         if (!isVisible()) {
-            setModalResult(kCancel);
+            setModalResult(ModalResult::Cancel);
         }
         throw;
     }
-    setModalResult(kChosen);
+    setModalResult(ModalResult::Chosen);
     dbGrid1_->viewport()->update();
 }
 

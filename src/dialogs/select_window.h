@@ -12,7 +12,7 @@ namespace veltrop {
 // The record selection window "Select": an always-on-top list of the credential
 // records, read through a cursor of its own that is opened when the window is
 // created. A double-click on a row finds the same record in the main window's
-// cursor and ends the modal loop with kChosen.
+// cursor and ends the modal loop with ModalResult::Chosen.
 //
 // The caller (Find) moves the window, runs showModal(), and afterwards calls
 // refreshAfterClose(), whatever the result was.
@@ -20,8 +20,6 @@ class TForm2 : public Form {
     Q_OBJECT
 
 public:
-    static constexpr int kChosen = 8;
-
     TForm2(engine::Session& session, Table::PasswordPrompt prompt, QWidget* parent = nullptr);
     ~TForm2() override;
 
@@ -40,9 +38,9 @@ public:
 
     // The choice: locates the current row's DESCRIPTION, URL, LOGIN ID and PASSWORD
     // in the main cursor, which first settles a pending change there (and may ask
-    // "Save Changes?"). Found or not, the loop ends with kChosen. When the settle is
+    // "Save Changes?"). Found or not, the loop ends with ModalResult::Chosen. When the settle is
     // answered Cancel (the silent abort), or a failure has left this window hidden,
-    // the loop ends with kCancel instead, so the main window is usable again; the
+    // the loop ends with ModalResult::Cancel instead, so the main window is usable again; the
     // exception travels on to the caller's guard.
     void DBGrid1DblClick();
 

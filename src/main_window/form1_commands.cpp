@@ -1,18 +1,17 @@
 // The main window's record commands and the confirmation of every save.
 #include <stdexcept>
 
+#include "core/guard.h"
 #include "dialogs/confirm.h"
 #include "dialogs/select_window.h"
 #include "main_window/form1.h"
 #include "platform/modal_loop.h"
 #include "store/errors.h"
-#include "core/guard.h"
 
 namespace veltrop {
 
 namespace {
 
-constexpr int kOk = 1;
 // Questions and the selection window open this far right of and below the main
 // window's top-left corner, frame included.
 constexpr QPoint kDialogOffset(25, 25);
@@ -67,7 +66,7 @@ void TForm1::ToolButtonLookUpClick() {
 }
 
 void TForm1::ToolButtonAddClick() {
-    if (ask(kAddQuestion) == kOk) {
+    if (ask(kAddQuestion) == ModalResult::Ok) {
         Table1().Insert();
     }
 }
@@ -79,7 +78,7 @@ void TForm1::ToolButtonSaveClick() {
 }
 
 void TForm1::ToolButtonDelClick() {
-    if (ask(kDeleteQuestion) == kOk) {
+    if (ask(kDeleteQuestion) == ModalResult::Ok) {
         Table1().Delete();
     }
 }
@@ -101,7 +100,7 @@ void TForm1::Table1BeforePost() {
     if (form2_->isVisible()) {
         form2_->hide();
     }
-    if (ask(kSaveQuestion) == Form::kCancel) {
+    if (ask(kSaveQuestion) == ModalResult::Cancel) {
         Table1().Cancel();
         throw Abort();
     }

@@ -3,8 +3,8 @@
 #include <QCloseEvent>
 #include <QPointer>
 
-#include "platform/termination.h"
 #include "core/guard.h"
+#include "platform/termination.h"
 
 namespace veltrop {
 
@@ -36,7 +36,7 @@ void Form::closeEvent(QCloseEvent* event) {
         } else if (showingModal_) {
             // The modal loop hides the form once it has ended.
             event->ignore();
-            setModalResult(kCancel);
+            setModalResult(ModalResult::Cancel);
         } else if (this == theMainForm) {
             // The main window stays until shutdown destroys it.
             event->ignore();

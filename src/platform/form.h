@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "platform/modal_result.h"
+
 namespace veltrop {
 
 // A top-level window with a modal result: shown modally by showModal, which ends
@@ -10,9 +12,6 @@ class Form : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kNone = 0;
-    static constexpr int kCancel = 2;
-
     explicit Form(QWidget* parent = nullptr);
 
     int modalResult() const { return modalResult_; }
@@ -34,7 +33,7 @@ protected:
 private:
     friend int showModal(Form& form);
 
-    int modalResult_ = kNone;
+    int modalResult_ = ModalResult::Running;
     bool showingModal_ = false;
 };
 

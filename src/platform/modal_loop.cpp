@@ -67,9 +67,9 @@ int runLoop(Form& form) {
     QObject::connect(&form, &Form::modalResultChanged, &loop, &QEventLoop::quit);
     for (;;) {
         if (isTerminating()) {
-            form.setModalResult(Form::kCancel);
+            form.setModalResult(ModalResult::Cancel);
         }
-        if (form.modalResult() != Form::kNone) {
+        if (form.modalResult() != ModalResult::Running) {
             return form.modalResult();
         }
         loop.exec();
@@ -92,7 +92,7 @@ int showModal(Form& form) {
     form.raise();
     form.activateWindow();
     TopMostLowering::lowerShownWindows();
-    form.setModalResult(Form::kNone);
+    form.setModalResult(ModalResult::Running);
 
     const int result = runLoop(form);
     form.hide();

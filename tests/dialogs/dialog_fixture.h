@@ -42,7 +42,7 @@ protected:
             }
             EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
             step();
-            if (form.showingModal() && form.modalResult() == Form::kNone) {
+            if (form.showingModal() && form.modalResult() == ModalResult::Running) {
                 ADD_FAILURE() << "the window is still open after the step";
                 form.setModalResult(-1);
             }

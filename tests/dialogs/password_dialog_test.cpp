@@ -61,7 +61,8 @@ protected:
         QObject::connect(&answers_, &QTimer::timeout, [this] {
             for (QWidget* window : QApplication::topLevelWidgets()) {
                 auto* dialog = qobject_cast<PasswordDialog*>(window);
-                if (dialog && dialog->isVisible() && dialog->modalResult() == Form::kNone &&
+                if (dialog && dialog->isVisible() &&
+                    dialog->modalResult() == ModalResult::Running &&
                     dialogsAnswered_ < actions_.size()) {
                     shownCentre_ = dialog->frameGeometry().center();
                     actions_[dialogsAnswered_++](*dialog);

@@ -106,19 +106,19 @@ protected:
 TEST_F(SelectChoiceTest, TheChosenRowsFourFieldsFindTheFirstMatchingRecord) {
     openWindows(kRecords);
     // Equal description and address; the hidden login and password decide.
-    EXPECT_EQ(chooseRow(1), TForm2::kChosen);
+    EXPECT_EQ(chooseRow(1), ModalResult::Chosen);
     EXPECT_EQ(mainRecord(), kRecords[1]);
     EXPECT_EQ(form1().DBEdit3()->text(), "bob");
     // Equal in all four fields: the first in table order, whichever row was chosen.
-    EXPECT_EQ(chooseRow(2), TForm2::kChosen);
+    EXPECT_EQ(chooseRow(2), ModalResult::Chosen);
     EXPECT_EQ(mainRecord(), kRecords[1]);
-    EXPECT_EQ(chooseRow(0), TForm2::kChosen);
+    EXPECT_EQ(chooseRow(0), ModalResult::Chosen);
     EXPECT_EQ(mainRecord(), kRecords[0]);
 
     // Below the last row: the highlighted row is chosen.
     ASSERT_GT(grid().visibleRowCount(), static_cast<int>(kRecords.size()));
     QTest::keyClick(&grid(), Qt::Key_End);
-    EXPECT_EQ(chooseRow(static_cast<int>(kRecords.size())), TForm2::kChosen);
+    EXPECT_EQ(chooseRow(static_cast<int>(kRecords.size())), ModalResult::Chosen);
     EXPECT_EQ(mainRecord(), kRecords[3]);
 
     EXPECT_FALSE(form2_->isVisible());
@@ -133,7 +133,7 @@ TEST_F(SelectChoiceTest, CloseBoxOrARecordNoLongerThereLeavesTheMainRecord) {
                              QTest::keyClick(&grid(), Qt::Key_End);
                              form2_->close();
                          }),
-              Form::kCancel);
+              ModalResult::Cancel);
     form2_->refreshAfterClose();
     EXPECT_EQ(mainRecord(), kRecords[0]);
 
@@ -144,14 +144,14 @@ TEST_F(SelectChoiceTest, CloseBoxOrARecordNoLongerThereLeavesTheMainRecord) {
     answerWith({Answer::Ok});
     mainTable().Post();
     mainTable().first();
-    EXPECT_EQ(chooseRow(3), TForm2::kChosen);
+    EXPECT_EQ(chooseRow(3), ModalResult::Chosen);
     EXPECT_EQ(mainRecord(), kRecords[0]);
 }
 
 TEST_F(SelectChoiceTest, APendingChangeSavedWithOkIsStoredBeforeTheChoiceIsShown) {
     openWindows(kRecords);
     typePassword("X");
-    EXPECT_EQ(chooseRow(3, {Answer::Ok}), TForm2::kChosen);
+    EXPECT_EQ(chooseRow(3, {Answer::Ok}), ModalResult::Chosen);
     // The question hid the window it was asked from.
     EXPECT_EQ(selectionShownAtQuestion_, std::vector<bool>{false});
     EXPECT_EQ(mainRecord(), kRecords[3]);
@@ -166,7 +166,7 @@ TEST_F(SelectChoiceTest, APendingChangeSavedWithOkIsStoredBeforeTheChoiceIsShown
 TEST_F(SelectChoiceTest, CancelToSaveChangesEndsTheWindowWithoutAChoice) {
     openWindows(kRecords);
     typePassword("X");
-    EXPECT_EQ(chooseRow(3, {Answer::Cancel}), Form::kCancel);
+    EXPECT_EQ(chooseRow(3, {Answer::Cancel}), ModalResult::Cancel);
     // No message, and the main window usable, on the record it showed, as stored.
     EXPECT_FALSE(form2_->isVisible());
     EXPECT_FALSE(form2_->showingModal());
@@ -177,7 +177,7 @@ TEST_F(SelectChoiceTest, CancelToSaveChangesEndsTheWindowWithoutAChoice) {
     EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
 
     // The next Find works as ever.
-    EXPECT_EQ(chooseRow(3), TForm2::kChosen);
+    EXPECT_EQ(chooseRow(3), ModalResult::Chosen);
     EXPECT_EQ(mainRecord(), kRecords[3]);
 }
 
@@ -185,7 +185,7 @@ TEST_F(SelectChoiceTest, AnEmptyListLocatesFourEmptyTextsAfterSettlingTheMainTab
     openWindows({});
     QTest::keyClicks(form1().DBEdit1(), "New");
     ASSERT_EQ(mainTable().state(), TableState::Insert);
-    EXPECT_EQ(chooseRow(0, {Answer::Ok}), TForm2::kChosen);
+    EXPECT_EQ(chooseRow(0, {Answer::Ok}), ModalResult::Chosen);
     const Record added = {"New", "", "", "", ""};
     EXPECT_EQ(recordsInFile(credentials::kFileName), std::vector<Record>{added});
     EXPECT_EQ(mainRecord(), added);
@@ -197,7 +197,7 @@ TEST_F(SelectChoiceTest, AFailedSaveAfterTheWindowWasHiddenEndsItAndKeepsTheChan
     typePassword("X");
     // Another program removes the record being edited.
     RawDatabase(credentials::kFileName).exec(R"(DELETE FROM records WHERE "LOGIN ID" = 'alice')");
-    EXPECT_EQ(chooseRow(3, {Answer::Ok}), Form::kCancel);
+    EXPECT_EQ(chooseRow(3, {Answer::Ok}), ModalResult::Cancel);
     ASSERT_EQ(recordedBoxes().size(), 1u);
     EXPECT_TRUE(recordedBoxes()[0].text.startsWith("The record has been deleted by another user"))
         << recordedBoxes()[0].text.toStdString();
@@ -215,10 +215,10 @@ TEST_F(SelectChoiceTest, AFailureWhileTheWindowIsShownKeepsItOpen) {
                          [&] {
                              doubleClickRow(1);
                              EXPECT_TRUE(form2_->isVisible());
-                             EXPECT_EQ(form2_->modalResult(), Form::kNone);
+                             EXPECT_EQ(form2_->modalResult(), ModalResult::Running);
                              form2_->close();
                          }),
-              Form::kCancel);
+              ModalResult::Cancel);
     ASSERT_EQ(recordedBoxes().size(), 1u);
     EXPECT_EQ(recordedBoxes()[0].text,
               "Table1: Cannot perform this operation on a closed dataset.");

@@ -113,10 +113,10 @@ TEST_F(SelectGridTest, EscapeLeavesTheWindowOpenAndOnlyTheCloseBoxEndsIt) {
                              QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
                              QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                              EXPECT_TRUE(form.isVisible());
-                             EXPECT_EQ(form.modalResult(), Form::kNone);
+                             EXPECT_EQ(form.modalResult(), ModalResult::Running);
                              form.close();
                          }),
-              Form::kCancel);
+              ModalResult::Cancel);
 }
 
 TEST_F(SelectGridTest, MouseWheelAndScrollBarMoveTheCurrentRow) {

@@ -89,9 +89,9 @@ protected:
             if (inSelection_) {
                 inSelection_(form2());
             }
-            if (form2().showingModal() && form2().modalResult() == Form::kNone) {
+            if (form2().showingModal() && form2().modalResult() == ModalResult::Running) {
                 ADD_FAILURE() << "the selection window was left waiting";
-                form2().setModalResult(Form::kCancel);
+                form2().setModalResult(ModalResult::Cancel);
             }
         });
     }
