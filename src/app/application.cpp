@@ -4,11 +4,11 @@
 
 #include "app/error_box_reporter.h"
 #include "app/program_title.h"
+#include "core/guard.h"
 #include "main_window/tool_bar_images.h"
 #include "platform/application_window.h"
 #include "platform/form.h"
 #include "platform/termination.h"
-#include "core/guard.h"
 
 namespace veltrop {
 
@@ -16,21 +16,15 @@ Application::Application(int& argc, char** argv, StopBox stopBox)
     : QApplication(argc, argv),
       title_(titleFromProgramFile(applicationFilePath())),
       stopBox_(std::move(stopBox)) {
-    resetTermination();
-    setShowMainFormOnRun(true);
     // The program ends only by Terminate, never because its last window was hidden.
     setQuitOnLastWindowClosed(false);
     setWindowIcon(programIcon());
-    setErrorReporter(ErrorBoxReporter(title_, stopBox_));
+    state_.errorReporter = ErrorBoxReporter(title_, stopBox_);
     connect(this, &QGuiApplication::commitDataRequest, this, &Application::answerSessionEnd);
 }
 
-Application::~Application() {
-    setErrorReporter(nullptr);
-}
-
 void Application::run(Form& mainForm) {
-    if (showMainFormOnRun()) {
+    if (programState().showMainFormOnRun) {
         mainForm.show();
     }
     exec();

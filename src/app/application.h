@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "app/stop_box.h"
+#include "platform/program_state.h"
 
 class QSessionManager;
 
@@ -19,7 +20,6 @@ class Application : public QApplication {
 
 public:
     Application(int& argc, char** argv, StopBox stopBox = showStopBox);
-    ~Application() override;
 
     const QString& title() const { return title_; }
     const StopBox& stopBox() const { return stopBox_; }
@@ -40,6 +40,8 @@ protected:
 private:
     void answerSessionEnd(QSessionManager& manager);
 
+    // What the program holds process-wide while this application lives.
+    ProgramState state_;
     QString title_;
     StopBox stopBox_;
     int escapedExceptions_ = 0;

@@ -1,5 +1,7 @@
 #include "app/window_set.h"
 
+#include "platform/program_state.h"
+
 namespace veltrop {
 
 WindowSet::~WindowSet() {
@@ -9,7 +11,7 @@ WindowSet::~WindowSet() {
 void WindowSet::create(const WindowFactory& factory, engine::Session& session) {
     const Table::PasswordPrompt prompt = factory.passwordPrompt(session);
     form1_ = factory.createForm1(session, prompt);
-    Form::setMainForm(form1_.get());
+    programState().mainForm = form1_.get();
     form2_ = factory.createForm2(session, prompt);
     form3_ = factory.createForm3();
     factory.connectWindows(*form1_, *form2_, *form3_);
@@ -18,8 +20,8 @@ void WindowSet::create(const WindowFactory& factory, engine::Session& session) {
 void WindowSet::destroy() {
     form3_.reset();
     form2_.reset();
-    if (Form::mainForm() == form1_.get()) {
-        Form::setMainForm(nullptr);
+    if (programState().mainForm == form1_.get()) {
+        programState().mainForm = nullptr;
     }
     form1_.reset();
 }

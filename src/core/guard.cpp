@@ -1,25 +1,21 @@
 #include "core/guard.h"
 
 #include <cstdio>
-#include <utility>
 
 namespace veltrop {
 
 namespace {
-ErrorReporter& installedReporter() {
-    static ErrorReporter reporter;
-    return reporter;
+const ErrorReporter* hook = nullptr;
 }
-}  // namespace
 
-void setErrorReporter(ErrorReporter reporter) {
-    installedReporter() = std::move(reporter);
+void setErrorReporterHook(const ErrorReporter* reporter) {
+    hook = reporter;
 }
 
 void reportCurrentException() noexcept {
     try {
-        if (installedReporter()) {
-            installedReporter()(std::current_exception());
+        if (hook && *hook) {
+            (*hook)(std::current_exception());
             return;
         }
         std::fputs("veltrop: an error escaped a handler with no reporter installed\n", stderr);

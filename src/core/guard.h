@@ -5,10 +5,12 @@
 
 namespace veltrop {
 
-// Shows an error that escaped a handler; installed once by the application shell.
+// Shows an error that escaped a handler.
 using ErrorReporter = std::function<void(std::exception_ptr)>;
 
-void setErrorReporter(ErrorReporter reporter);
+// Where reportCurrentException() sends errors: the program state's reporter, which
+// installs itself here (nullptr: none).
+void setErrorReporterHook(const ErrorReporter* reporter);
 
 // Hands the exception being handled to the installed reporter. Never throws.
 void reportCurrentException() noexcept;

@@ -9,18 +9,6 @@
 
 namespace veltrop {
 
-namespace {
-bool showMainForm = true;
-}
-
-bool showMainFormOnRun() {
-    return showMainForm;
-}
-
-void setShowMainFormOnRun(bool show) {
-    showMainForm = show;
-}
-
 void restoreApplication(QWidget& shown) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->windowState() & Qt::WindowMinimized) {

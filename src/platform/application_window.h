@@ -8,11 +8,6 @@ namespace veltrop {
 // application window: every top-level window has its own taskbar entry, which goes
 // and comes with the window itself.
 
-// Whether running the application shows its main form; a program that starts
-// hidden in the notification area clears it before the run.
-bool showMainFormOnRun();
-void setShowMainFormOnRun(bool show);
-
 // Un-minimises the application as one of its windows is being shown: its minimised
 // top-level windows return to their normal or maximised state, and the window shown
 // appears in it too.

@@ -1,30 +1,18 @@
 #include "platform/form.h"
 
 #include <QCloseEvent>
-#include <QPointer>
 
 #include "core/guard.h"
+#include "platform/program_state.h"
 #include "platform/termination.h"
 
 namespace veltrop {
-
-namespace {
-QPointer<Form> theMainForm;
-}
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {}
 
 void Form::setModalResult(int result) {
     modalResult_ = result;
     emit modalResultChanged(result);
-}
-
-void Form::setMainForm(Form* form) {
-    theMainForm = form;
-}
-
-Form* Form::mainForm() {
-    return theMainForm;
 }
 
 void Form::closeEvent(QCloseEvent* event) {
@@ -37,7 +25,7 @@ void Form::closeEvent(QCloseEvent* event) {
             // The modal loop hides the form once it has ended.
             event->ignore();
             setModalResult(ModalResult::Cancel);
-        } else if (this == theMainForm) {
+        } else if (this == programState().mainForm) {
             // The main window stays until shutdown destroys it.
             event->ignore();
             requestTermination();

@@ -20,10 +20,6 @@ public:
     // True while showModal runs for this form.
     bool showingModal() const { return showingModal_; }
 
-    // The form whose closing ends the application.
-    static void setMainForm(Form* form);
-    static Form* mainForm();
-
 signals:
     void modalResultChanged(int result);
 

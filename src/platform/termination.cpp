@@ -3,30 +3,20 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include "platform/program_state.h"
+
 namespace veltrop {
 
-namespace {
-bool terminating = false;
-}
-
 bool isTerminating() {
-    return terminating;
+    return programState().terminating;
 }
 
 void requestTermination() {
-    terminating = true;
+    programState().terminating = true;
     // Queued, so the handler that asked finishes first; exit() also ends every
     // nested loop that is running when the quit arrives.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-}
-
-void markTerminating() {
-    terminating = true;
-}
-
-void resetTermination() {
-    terminating = false;
 }
 
 }  // namespace veltrop

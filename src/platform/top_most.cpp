@@ -1,42 +1,39 @@
 #include "platform/top_most.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 #include <QWindow>
-#include <vector>
+
+#include "platform/program_state.h"
 
 namespace veltrop {
 
-namespace {
-int depth = 0;
-std::vector<QPointer<QWindow>> lowered;
-}  // namespace
-
 TopMostLowering::TopMostLowering() {
-    ++depth;
+    ++programState().topMostLoweringDepth;
     lowerShownWindows();
 }
 
 TopMostLowering::~TopMostLowering() {
-    if (--depth > 0) {
+    ProgramState& state = programState();
+    if (--state.topMostLoweringDepth > 0) {
         return;
     }
-    for (const QPointer<QWindow>& window : lowered) {
+    for (const QPointer<QWindow>& window : state.loweredWindows) {
         if (window) {
             window->setFlag(Qt::WindowStaysOnTopHint, true);
         }
     }
-    lowered.clear();
+    state.loweredWindows.clear();
 }
 
 void TopMostLowering::lowerShownWindows() {
-    if (depth == 0) {
+    ProgramState& state = programState();
+    if (state.topMostLoweringDepth == 0) {
         return;
     }
     for (QWindow* window : QGuiApplication::topLevelWindows()) {
         if (window->flags().testFlag(Qt::WindowStaysOnTopHint)) {
             window->setFlag(Qt::WindowStaysOnTopHint, false);
-            lowered.emplace_back(window);
+            state.loweredWindows.emplace_back(window);
         }
     }
 }

@@ -10,12 +10,13 @@
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
+#include "core/guard.h"
 #include "platform/application_window.h"
 #include "platform/form.h"
 #include "platform/image_list.h"
 #include "platform/message_window.h"
+#include "platform/program_state.h"
 #include "platform/window_hook.h"
-#include "core/guard.h"
 #include "tray/tray_errors.h"
 
 namespace veltrop {
@@ -100,7 +101,7 @@ bool TTrayIcon::UpdateTrayIcon() {
 
 void TTrayIcon::Loaded() {
     if (startMinimized_) {
-        setShowMainFormOnRun(false);
+        programState().showMainFormOnRun = false;
     }
     UpdateTrayIcon();
     setIconVisible(iconVisible_);
@@ -368,7 +369,7 @@ void TTrayIcon::HideToTray() {
 // Without a host to show the icon, a hidden window could never be brought back:
 // it stays minimised on the taskbar instead.
 void TTrayIcon::HideMainWindow() {
-    Form* mainForm = Form::mainForm();
+    Form* mainForm = programState().mainForm.data();
     if (mainForm && area_->available()) {
         mainForm->setVisible(false);
     }
@@ -376,11 +377,11 @@ void TTrayIcon::HideMainWindow() {
 
 // The application is minimised when its main form is.
 void TTrayIcon::applicationHook(QObject& receiver, QEvent& event) {
-    if (event.type() != QEvent::WindowStateChange || &receiver != Form::mainForm()) {
+    if (event.type() != QEvent::WindowStateChange || &receiver != programState().mainForm.data()) {
         return;
     }
     const auto& change = static_cast<QWindowStateChangeEvent&>(event);
-    const bool minimised = Form::mainForm()->windowState() & Qt::WindowMinimized;
+    const bool minimised = programState().mainForm->windowState() & Qt::WindowMinimized;
     if (minimised && !(change.oldState() & Qt::WindowMinimized) && minimizeToTray_) {
         HideToTray();
     }

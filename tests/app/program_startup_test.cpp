@@ -11,6 +11,7 @@
 #include "application_environment.h"
 #include "dialogs/password_dialog.h"
 #include "main_window/form1.h"
+#include "platform/program_state.h"
 #include "platform/termination.h"
 #include "support/credential_records.h"
 #include "support/temp_folder.h"
@@ -23,14 +24,8 @@ const Record kStored = {"Bank", "bank.example", "me", "secret", "note"};
 
 class ProgramStartupTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        clearRecordedBoxes();
-        resetTermination();
-    }
-    void TearDown() override {
-        clearRecordedBoxes();
-        resetTermination();
-    }
+    void SetUp() override { clearRecordedBoxes(); }
+    void TearDown() override { clearRecordedBoxes(); }
 
     // Runs the program and has it do the step once the main window is shown; the
     // first event loop may be a dialog's during start-up.
@@ -41,7 +36,7 @@ protected:
 
     void whenMainWindowShown(std::function<void()> step) {
         QTimer::singleShot(10, &stepContext_, [this, step = std::move(step)] {
-            if (Form::mainForm() && Form::mainForm()->isVisible()) {
+            if (programState().mainForm && programState().mainForm->isVisible()) {
                 step();
             } else {
                 whenMainWindowShown(step);
@@ -49,8 +44,9 @@ protected:
         });
     }
 
-    static TForm1& mainWindow() { return *static_cast<TForm1*>(Form::mainForm()); }
+    static TForm1& mainWindow() { return *static_cast<TForm1*>(programState().mainForm.data()); }
 
+    ProgramState state_;
     TempFolder folder_;
     QObject stepContext_;
 };

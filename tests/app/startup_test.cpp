@@ -11,6 +11,7 @@
 
 #include "app/startup.h"
 #include "application_environment.h"
+#include "platform/program_state.h"
 #include "platform/termination.h"
 #include "startup_windows.h"
 #include "support/credential_records.h"
@@ -41,14 +42,8 @@ private:
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        clearRecordedBoxes();
-        resetTermination();
-    }
-    void TearDown() override {
-        clearRecordedBoxes();
-        resetTermination();
-    }
+    void SetUp() override { clearRecordedBoxes(); }
+    void TearDown() override { clearRecordedBoxes(); }
 
     // Runs the program and has it do the step once its message loop runs.
     int runProgramThen(std::function<void()> step) {
@@ -65,9 +60,10 @@ protected:
     }
 
     static MainWindowStandIn& mainWindow() {
-        return *static_cast<MainWindowStandIn*>(Form::mainForm());
+        return *static_cast<MainWindowStandIn*>(programState().mainForm.data());
     }
 
+    ProgramState state_;
     TempFolder folder_;
     EventLog log_;
     QObject stepContext_;
@@ -82,7 +78,7 @@ TEST_F(StartupTest, CreatesTheWindowsInOrderShowsTheMainOneAndDestroysThemInReve
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(log_, (EventLog{"create Form1", "create Form2", "create Form3", "show Form1",
                               "destroy Form3", "destroy Form2", "destroy Form1"}));
-    EXPECT_EQ(Form::mainForm(), nullptr);
+    EXPECT_EQ(programState().mainForm.data(), nullptr);
     EXPECT_TRUE(recordedBoxes().empty());
 }
 
@@ -167,7 +163,7 @@ TEST_F(StartupTest, AFileThatIsNoTableEndsStartupWithOneBoxAndNoWindow) {
     EXPECT_EQ(shown.count(), 0);
     expectOneApplicationErrorBox("EEngineError", "The file is not a table\nTable: Veltrop.DB.");
     EXPECT_EQ(readFileBytes(credentials::kFileName), bytes);
-    EXPECT_EQ(Form::mainForm(), nullptr);
+    EXPECT_EQ(programState().mainForm.data(), nullptr);
 }
 
 TEST_F(StartupTest, AFailingSecondWindowDestroysTheFirstBeforeTheBox) {

@@ -9,6 +9,7 @@
 #include "desktop_session.h"
 #include "platform/form.h"
 #include "platform/modal_loop.h"
+#include "platform/program_state.h"
 #include "platform/termination.h"
 
 // The modal loop's rules that only a real window manager can show: its close box
@@ -35,19 +36,14 @@ protected:
     }
 
     void SetUp() override {
-        resetTermination();
         mainWindow_.setWindowTitle("Main Window");
         mainWindow_.setWindowFlag(Qt::WindowStaysOnTopHint);
         mainWindow_.setGeometry(100, 100, 300, 80);
-        Form::setMainForm(&mainWindow_);
+        state_.mainForm = &mainWindow_;
         mainWindow_.show();
         dialog_.setWindowTitle("Modal Dialog");
         dialog_.setGeometry(150, 250, 200, 60);
         ASSERT_TRUE(framed("Main Window"));
-    }
-    void TearDown() override {
-        Form::setMainForm(nullptr);
-        resetTermination();
     }
 
     XDisplay& display() { return desktop_->display(); }
@@ -71,6 +67,7 @@ protected:
     static inline char name_[] = "modal_desktop_test";
     static inline char* argv_[] = {name_, nullptr};
 
+    ProgramState state_;
     Form mainWindow_;
     Form dialog_;
 };

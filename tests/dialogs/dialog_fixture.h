@@ -10,7 +10,7 @@
 #include "application_environment.h"
 #include "platform/form.h"
 #include "platform/modal_loop.h"
-#include "platform/termination.h"
+#include "platform/program_state.h"
 
 namespace veltrop::testing {
 
@@ -18,16 +18,10 @@ namespace veltrop::testing {
 // fails on any error box it did not take for itself.
 class DialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        resetTermination();
-        clearRecordedBoxes();
-        Form::setMainForm(nullptr);
-    }
+    void SetUp() override { clearRecordedBoxes(); }
     void TearDown() override {
         EXPECT_TRUE(recordedBoxes().empty()) << "an error box was shown";
         clearRecordedBoxes();
-        Form::setMainForm(nullptr);
-        resetTermination();
     }
 
     // Shows the form modally and runs the step inside its loop, as the user acts once
@@ -49,6 +43,8 @@ protected:
         });
         return showModal(form);
     }
+
+    ProgramState state_;
 };
 
 }  // namespace veltrop::testing

@@ -20,7 +20,7 @@
 #include "application_environment.h"
 #include "engine/error.h"
 #include "engine/session.h"
-#include "platform/termination.h"
+#include "platform/program_state.h"
 #include "store/credential_table.h"
 #include "store/table.h"
 #include "support/credential_records.h"
@@ -35,14 +35,10 @@ constexpr const char* kTablePassword = "s3cret \u00e4";
 
 class PasswordDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        resetTermination();
-        clearRecordedBoxes();
-    }
+    void SetUp() override { clearRecordedBoxes(); }
     void TearDown() override {
         answers_.stop();
         EXPECT_TRUE(recordedBoxes().empty());
-        resetTermination();
     }
 
     // One key event per character, carrying its text as a keyboard layout delivers it.
@@ -72,6 +68,7 @@ protected:
         answers_.start();
     }
 
+    ProgramState state_;
     TempFolder folder_;
     engine::Session session_;
     QTimer answers_;

@@ -40,7 +40,7 @@ protected:
         form1_ = std::make_unique<TForm1>(session_, Table::PasswordPrompt());
         form3_ = std::make_unique<TForm3>();
         ProgramWindows().connectWindows(*form1_, *form2_, *form3_);
-        Form::setMainForm(form1_.get());
+        programState().mainForm = form1_.get();
         form1_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form1_.get()));
         form3_->installEventFilter(&questionWatcher_);

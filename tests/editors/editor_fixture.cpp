@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "core/guard.h"
 #include "engine/error.h"
 #include "store/credential_table.h"
 #include "store/errors.h"
-#include "core/guard.h"
 
 namespace veltrop::testing {
 
@@ -44,14 +44,14 @@ void EditorWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 EditorTest::EditorTest() {
-    setErrorReporter([this](std::exception_ptr error) {
+    state_.errorReporter = [this](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
         } catch (const Abort&) {
         } catch (const std::exception& caught) {
             errors_.push_back(caught.what());
         }
-    });
+    };
     table_ = std::make_unique<Table>("Table1", session_, credentials::kFileName,
                                      credentials::definition());
     dataSource_ = new DataSource(table_.get(), &window_);
@@ -69,7 +69,6 @@ EditorTest::EditorTest() {
 EditorTest::~EditorTest() {
     window_.hide();
     table_->close();
-    setErrorReporter(nullptr);
 }
 
 void EditorTest::bindEditors() {

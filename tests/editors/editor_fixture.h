@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/session.h"
 #include "editors/data_source.h"
 #include "editors/db_edit.h"
 #include "editors/db_memo.h"
+#include "engine/session.h"
+#include "platform/program_state.h"
 #include "store/table.h"
 #include "support/credential_records.h"
 #include "support/temp_folder.h"
@@ -57,6 +58,7 @@ protected:
 
     QString fieldText(const char* name) const;
 
+    ProgramState state_;
     TempFolder folder_;
     engine::Session session_;
     std::unique_ptr<Table> table_;

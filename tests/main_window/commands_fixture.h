@@ -16,6 +16,7 @@
 #include "dialogs/confirm.h"
 #include "dialogs/select_window.h"
 #include "main_window/form1.h"
+#include "platform/program_state.h"
 #include "platform/termination.h"
 #include "support/credential_records.h"
 #include "support/raw_database.h"
@@ -58,8 +59,6 @@ protected:
             // ends no loop of a later test.
             EXPECT_EQ(QApplication::exec(), 0);
         }
-        Form::setMainForm(nullptr);
-        resetTermination();
         clearRecordedBoxes();
     }
 
@@ -81,7 +80,7 @@ protected:
         form2_ = windows_.createForm2(*session_, {});
         form3_ = windows_.createForm3();
         windows_.connectWindows(*form1_, *form2_, *form3_);
-        Form::setMainForm(form1_.get());
+        programState().mainForm = form1_.get();
         form1_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form1_.get()));
         watchShown(*form3_, [this] { answerQuestion(); });
@@ -98,7 +97,7 @@ protected:
 
     // As shutdown does: in reverse order, closing the cursors without posting.
     void closeWindows() {
-        Form::setMainForm(nullptr);
+        programState().mainForm = nullptr;
         form3_.reset();
         form2_.reset();
         form1_.reset();
@@ -210,6 +209,7 @@ private:
         std::function<void()> reaction_;
     };
 
+    ProgramState state_;
     TempFolder folder_;
     std::optional<engine::Session> session_;
     ProgramWindows windows_;

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/form.h"
+#include "platform/program_state.h"
 #include "platform/termination.h"
 
 namespace veltrop::testing {
@@ -14,19 +15,12 @@ namespace veltrop::testing {
 // Every test starts with no main window, no termination and no window left over.
 class PlatformTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        resetTermination();
-        Form::setMainForm(nullptr);
-    }
-    void TearDown() override {
-        Form::setMainForm(nullptr);
-        resetTermination();
-    }
-
     // Runs the step from the event loop after the given time, as a user would act.
     static void later(int milliseconds, std::function<void()> step) {
         QTimer::singleShot(milliseconds, QApplication::instance(), std::move(step));
     }
+
+    ProgramState state_;
 };
 
 }  // namespace veltrop::testing

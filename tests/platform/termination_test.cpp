@@ -13,7 +13,7 @@ using TerminationTest = PlatformTest;
 
 TEST_F(TerminationTest, ClosingTheMainWindowDuringAModalLoopEndsItWithCancelAndTheCallerGoesOn) {
     Form mainWindow;
-    Form::setMainForm(&mainWindow);
+    programState().mainForm = &mainWindow;
     mainWindow.show();
     Form dialog;
     std::vector<std::string> steps;
@@ -46,7 +46,7 @@ TEST_F(TerminationTest, AModalLoopStartedWhileTerminatingEndsAtOnceWithCancel) {
 
 TEST_F(TerminationTest, ClosingTheMainWindowTerminatesAndLeavesTheWindowToShutdown) {
     Form mainWindow;
-    Form::setMainForm(&mainWindow);
+    programState().mainForm = &mainWindow;
     mainWindow.show();
     later(0, [&] { mainWindow.close(); });
     EXPECT_EQ(QApplication::exec(), 0);
@@ -56,7 +56,7 @@ TEST_F(TerminationTest, ClosingTheMainWindowTerminatesAndLeavesTheWindowToShutdo
 
 TEST_F(TerminationTest, ClosingAnotherWindowHidesItAndNeverTerminates) {
     Form mainWindow;
-    Form::setMainForm(&mainWindow);
+    programState().mainForm = &mainWindow;
     Form other;
     other.show();
     other.close();
@@ -66,7 +66,7 @@ TEST_F(TerminationTest, ClosingAnotherWindowHidesItAndNeverTerminates) {
 
 TEST_F(TerminationTest, ClosingAHiddenWindowHasNoVisibleEffect) {
     Form mainWindow;
-    Form::setMainForm(&mainWindow);
+    programState().mainForm = &mainWindow;
     Form hidden;
     hidden.setModalResult(8);
     EXPECT_TRUE(hidden.close());

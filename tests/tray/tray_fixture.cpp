@@ -45,7 +45,7 @@ std::string colourOf(const QIcon& icon) {
 }
 
 void TrayTest::SetUp() {
-    setErrorReporter([this](std::exception_ptr error) {
+    state_.errorReporter = [this](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
         } catch (const std::exception& failure) {
@@ -53,12 +53,11 @@ void TrayTest::SetUp() {
         } catch (...) {
             errors_.push_back("an error that is no std::exception");
         }
-    });
+    };
 }
 
 void TrayTest::TearDown() {
     icon_.reset();
-    setErrorReporter(nullptr);
     EXPECT_TRUE(errors_.empty()) << "unexpected error: " << errors_.front();
 }
 

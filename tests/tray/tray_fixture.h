@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/form.h"
+#include "platform/program_state.h"
 #include "support/recording_notification_area.h"
 #include "tray/tray_icon.h"
 
@@ -47,6 +48,7 @@ protected:
 
     std::shared_ptr<RecordingNotificationArea::State> area_ =
         std::make_shared<RecordingNotificationArea::State>();
+    ProgramState state_;
     Form owner_;
     std::unique_ptr<TTrayIcon> icon_;
 

@@ -15,8 +15,7 @@ class TrayHooksTest : public TrayTest {
 protected:
     void SetUp() override {
         TrayTest::SetUp();
-        setShowMainFormOnRun(true);
-        Form::setMainForm(&owner_);
+        state_.mainForm = &owner_;
         owner_.resize(200, 100);
         owner_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner_));
@@ -24,8 +23,6 @@ protected:
 
     void TearDown() override {
         icon_.reset();
-        Form::setMainForm(nullptr);
-        setShowMainFormOnRun(true);
         TrayTest::TearDown();
     }
 
@@ -97,7 +94,7 @@ TEST_F(TrayHooksTest, TheHooksGoWithTheIcon) {
 
 TEST_F(TrayHooksTest, AMainFormDeletedWithItsIconLeavesNothingBehind) {
     auto* mainForm = new Form;
-    Form::setMainForm(mainForm);
+    state_.mainForm = mainForm;
     mainForm->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(mainForm));
     QPointer<TTrayIcon> icon = makeIcon(mainForm).release();
@@ -108,7 +105,7 @@ TEST_F(TrayHooksTest, AMainFormDeletedWithItsIconLeavesNothingBehind) {
 
     EXPECT_TRUE(icon.isNull());
     EXPECT_FALSE(area_->present);
-    Form::setMainForm(&owner_);
+    state_.mainForm = &owner_;
     minimise();
     EXPECT_FALSE(hiddenAfterAWhile());
 }
@@ -117,15 +114,15 @@ TEST_F(TrayHooksTest, StartMinimizedKeepsTheMainFormFromShowingAtTheRun) {
     icon_ = makeIcon(&owner_);
     icon_->setStartMinimized(true);
     icon_->Loaded();
-    EXPECT_FALSE(showMainFormOnRun());
+    EXPECT_FALSE(state_.showMainFormOnRun);
     EXPECT_TRUE(area_->present);
 }
 
 TEST_F(TrayHooksTest, StartMinimizedActsOnlyWhenLoaded) {
     TTrayIcon& icon = loadedIcon();
-    EXPECT_TRUE(showMainFormOnRun());
+    EXPECT_TRUE(state_.showMainFormOnRun);
     icon.setStartMinimized(true);
-    EXPECT_TRUE(showMainFormOnRun());
+    EXPECT_TRUE(state_.showMainFormOnRun);
 }
 
 class FailingHide : public TTrayIcon {
