@@ -4,11 +4,12 @@
 #include <QScreen>
 #include <cmath>
 
+#include "core/guard.h"
 #include "dialogs/confirm_layout.h"
 #include "dialogs/images/cancel.xpm"
 #include "dialogs/images/ok.xpm"
+#include "platform/guarded_connect.h"
 #include "platform/sans_serif_font.h"
-#include "core/guard.h"
 
 namespace veltrop {
 
@@ -64,8 +65,8 @@ void TForm3::buildButtons(double scale) {
     BitBtn1()->setDefault(true);
     setTabOrder(BitBtn1(), BitBtn2());
     BitBtn1()->setFocus();
-    connect(BitBtn1(), &QPushButton::clicked, this, [this] { guarded([&] { BitBtn1Click(); }); });
-    connect(BitBtn2(), &QPushButton::clicked, this, [this] { guarded([&] { BitBtn2Click(); }); });
+    connectGuarded(BitBtn1(), &QPushButton::clicked, this, &TForm3::BitBtn1Click);
+    connectGuarded(BitBtn2(), &QPushButton::clicked, this, &TForm3::BitBtn2Click);
 }
 
 void TForm3::BitBtn1Click() {

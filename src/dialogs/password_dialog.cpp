@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "core/guard.h"
+#include "platform/guarded_connect.h"
 #include "platform/modal_loop.h"
 #include "ui_password_dialog.h"
 
@@ -24,12 +25,6 @@ public:
     }
 };
 
-// Runs a handler as Qt calls it: nothing may escape into Qt.
-template <typename Handler>
-auto guardedSlot(PasswordDialog* dialog, Handler handler) {
-    return [dialog, handler] { guarded([&] { (dialog->*handler)(); }); };
-}
-
 }  // namespace
 
 PasswordDialog::PasswordDialog(engine::Session& session, QWidget* parent)
@@ -41,18 +36,15 @@ PasswordDialog::PasswordDialog(engine::Session& session, QWidget* parent)
     echo->setParent(ui_->Password);
     ui_->Password->setStyle(echo);
 
-    connect(ui_->Password, &QLineEdit::textChanged, this,
-            guardedSlot(this, &PasswordDialog::PasswordChange));
-    connect(ui_->AddButton, &QPushButton::clicked, this,
-            guardedSlot(this, &PasswordDialog::AddButtonClick));
-    connect(ui_->RemoveButton, &QPushButton::clicked, this,
-            guardedSlot(this, &PasswordDialog::RemoveButtonClick));
-    connect(ui_->RemoveAllButton, &QPushButton::clicked, this,
-            guardedSlot(this, &PasswordDialog::RemoveAllButtonClick));
-    connect(ui_->OKButton, &QPushButton::clicked, this,
-            guardedSlot(this, &PasswordDialog::OKButtonClick));
-    connect(ui_->CancelButton, &QPushButton::clicked, this,
-            guardedSlot(this, &PasswordDialog::CancelButtonClick));
+    connectGuarded(ui_->Password, &QLineEdit::textChanged, this, &PasswordDialog::PasswordChange);
+    connectGuarded(ui_->AddButton, &QPushButton::clicked, this, &PasswordDialog::AddButtonClick);
+    connectGuarded(ui_->RemoveButton, &QPushButton::clicked, this,
+                   &PasswordDialog::RemoveButtonClick);
+    connectGuarded(ui_->RemoveAllButton, &QPushButton::clicked, this,
+                   &PasswordDialog::RemoveAllButtonClick);
+    connectGuarded(ui_->OKButton, &QPushButton::clicked, this, &PasswordDialog::OKButtonClick);
+    connectGuarded(ui_->CancelButton, &QPushButton::clicked, this,
+                   &PasswordDialog::CancelButtonClick);
     PasswordChange();
     ui_->Password->setFocus();
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/guard.h"
+#include "platform/guarded_connect.h"
 #include "store/table.h"
 
 namespace veltrop {
@@ -29,10 +30,10 @@ RecordGrid::RecordGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(1);
-    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
-            [this](int action) { guarded([&] { scrollBarAction(action); }); });
-    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this,
-            [this] { guarded([&] { scrollBarReleased(); }); });
+    connectGuarded(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+                   &RecordGrid::scrollBarAction);
+    connectGuarded(verticalScrollBar(), &QScrollBar::sliderReleased, this,
+                   &RecordGrid::scrollBarReleased);
 }
 
 RecordGrid::~RecordGrid() {

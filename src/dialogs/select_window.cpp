@@ -5,6 +5,7 @@
 
 #include "core/guard.h"
 #include "dialogs/select_window_layout.h"
+#include "platform/guarded_connect.h"
 #include "platform/sans_serif_font.h"
 #include "store/credential_table.h"
 #include "store/errors.h"
@@ -40,8 +41,7 @@ void TForm2::buildControls() {
     dbGrid1_->setColumns({form2::kColumns.begin(), form2::kColumns.end()});
     dbGrid1_->setTable(&table1_);
     dbGrid1_->setFocus();
-    connect(dbGrid1_, &RecordGrid::doubleClicked, this,
-            [this] { guarded([&] { DBGrid1DblClick(); }); });
+    connectGuarded(dbGrid1_, &RecordGrid::doubleClicked, this, &TForm2::DBGrid1DblClick);
 }
 
 void TForm2::refreshAfterClose() {

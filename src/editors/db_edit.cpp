@@ -6,9 +6,10 @@
 #include <QTimer>
 #include <limits>
 
-#include "editors/editor_input.h"
-#include "store/field.h"
 #include "core/guard.h"
+#include "editors/editor_input.h"
+#include "platform/guarded_connect.h"
+#include "store/field.h"
 
 namespace veltrop {
 
@@ -18,7 +19,7 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), limit_(*this), link_(*this)
     setMaxLength(std::numeric_limits<int>::max());
     setValidator(&limit_);
     setReadOnly(true);
-    connect(this, &QLineEdit::textChanged, this, [this] { guarded([&] { link_.textChanged(); }); });
+    connectGuarded(this, &QLineEdit::textChanged, this, [this] { link_.textChanged(); });
 }
 
 void DBEdit::showField(const Field* field) {

@@ -6,22 +6,21 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 
-#include "engine/error.h"
-#include "editors/editor_input.h"
-#include "store/field.h"
 #include "core/guard.h"
+#include "editors/editor_input.h"
+#include "engine/error.h"
+#include "platform/guarded_connect.h"
+#include "store/field.h"
 
 namespace veltrop {
 
 DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), link_(*this) {
     setTabChangesFocus(true);
     setReadOnly(true);
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        guarded([&] {
-            if (loaded_) {
-                link_.textChanged();
-            }
-        });
+    connectGuarded(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (loaded_) {
+            link_.textChanged();
+        }
     });
 }
 

@@ -2,10 +2,11 @@
 // the clipboard's text.
 #include <QMenu>
 
+#include "core/guard.h"
 #include "main_window/form1.h"
 #include "main_window/form1_popup_layout.h"
+#include "platform/guarded_connect.h"
 #include "platform/secret_clipboard.h"
-#include "core/guard.h"
 
 namespace veltrop {
 
@@ -52,8 +53,7 @@ void TForm1::buildPopupMenu() {
             QAction* item = submenu->addAction(toolBarImageList_.at(declared.image),
                                                QString::fromLatin1(declared.caption));
             item->setObjectName(QString::fromLatin1(name));
-            connect(item, &QAction::triggered, this,
-                    [this, handler] { guarded([&] { (this->*handler)(); }); });
+            connectGuarded(item, &QAction::triggered, this, handler);
         };
         addItem(copy, declared.copyName, kHandlers[i].copy);
         addItem(paste, declared.pasteName, kHandlers[i].paste);

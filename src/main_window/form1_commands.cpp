@@ -5,6 +5,7 @@
 #include "dialogs/confirm.h"
 #include "dialogs/select_window.h"
 #include "main_window/form1.h"
+#include "platform/guarded_connect.h"
 #include "platform/modal_loop.h"
 #include "store/errors.h"
 
@@ -39,8 +40,7 @@ void TForm1::connectCommands() {
         {ToolButtonExit(), &TForm1::ToolButtonExitClick},
     };
     for (const auto& command : commands) {
-        connect(command.button, &QToolButton::clicked, this,
-                [this, handler = command.handler] { guarded([&] { (this->*handler)(); }); });
+        connectGuarded(command.button, &QToolButton::clicked, this, command.handler);
     }
 }
 

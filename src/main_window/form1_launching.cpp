@@ -1,8 +1,9 @@
 // Handing the current URL, a new e-mail and our home page to the desktop.
+#include "core/guard.h"
 #include "main_window/form1.h"
 #include "platform/document_opener.h"
 #include "platform/double_click.h"
-#include "core/guard.h"
+#include "platform/guarded_connect.h"
 
 namespace veltrop {
 
@@ -15,10 +16,9 @@ constexpr const char* kNewEmail = "mailto:";
 }  // namespace
 
 void TForm1::connectLaunching() {
-    connect(ToolButtonInternet(), &QToolButton::clicked, this,
-            [this] { guarded([&] { ToolButtonInternetClick(); }); });
-    connect(ToolButtonEmail(), &QToolButton::clicked, this,
-            [this] { guarded([&] { ToolButtonEmailClick(); }); });
+    connectGuarded(ToolButtonInternet(), &QToolButton::clicked, this,
+                   &TForm1::ToolButtonInternetClick);
+    connectGuarded(ToolButtonEmail(), &QToolButton::clicked, this, &TForm1::ToolButtonEmailClick);
     onDoubleClick(*Label1(), [this] { Label1Click(); });
 }
 

@@ -1,11 +1,12 @@
 // The notification-area icon, its menu, and hiding the main window into it.
 #include <QMenu>
 
+#include "core/guard.h"
 #include "main_window/form1.h"
 #include "main_window/form1_tray_layout.h"
 #include "main_window/tool_bar_images.h"
+#include "platform/guarded_connect.h"
 #include "platform/system_notification_area.h"
-#include "core/guard.h"
 
 namespace veltrop {
 
@@ -28,8 +29,7 @@ void TForm1::buildTrayIcon(std::unique_ptr<NotificationArea> area) {
         QAction* item = menu->addAction(QString::fromLatin1(form1::kTrayMenuItems[i].caption));
         item->setObjectName(QString::fromLatin1(form1::kTrayMenuItems[i].name));
         const Handler handler = kTrayMenuHandlers[i];
-        connect(item, &QAction::triggered, this,
-                [this, handler] { guarded([&] { (this->*handler)(); }); });
+        connectGuarded(item, &QAction::triggered, this, handler);
     }
 
     trayIcon1_ =
@@ -42,8 +42,8 @@ void TForm1::buildTrayIcon(std::unique_ptr<NotificationArea> area) {
     trayIcon1_->setPopupMenu(menu);
     trayIcon1_->setOnDblClick([this](TTrayIcon&) { TrayIcon1DblClick(); });
 
-    connect(ToolButtonMinimize(), &QToolButton::clicked, this,
-            [this] { guarded([&] { ToolButtonMinimizeClick(); }); });
+    connectGuarded(ToolButtonMinimize(), &QToolButton::clicked, this,
+                   &TForm1::ToolButtonMinimizeClick);
 }
 
 // Without a notification area the window could not be brought back from hiding,

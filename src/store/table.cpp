@@ -140,9 +140,7 @@ void Table::close() {
     if (!active()) {
         return;
     }
-    if (state_ == TableState::Edit && current_) {
-        file_->unlock(*current_);
-    }
+    editLock_.release();
     file_.reset();
     current_.reset();
     eof_ = true;
@@ -231,19 +229,13 @@ void Table::Edit() {
     }
     requireWritable();
     const engine::RecordNumber number = *current_;
-    file_->lock(number);
-    std::optional<engine::RawRecord> record;
-    try {
-        record = file_->read(number);
-    } catch (...) {
-        file_->unlock(number);
-        throw;
-    }
-    if (!record) {
-        file_->unlock(number);
+    RecordLock lock(*file_, number);
+    if (!file_->read(number)) {
+        lock.release();
         reposition(number);
         failRecordGone(number);
     }
+    editLock_ = std::move(lock);
     enterState(TableState::Edit);
     load(number);
 }
@@ -281,7 +273,7 @@ void Table::postEdit() {
     }
     const engine::RecordNumber number = *current_;
     file_->update(number, changes);
-    file_->unlock(number);
+    editLock_.release();
     enterState(TableState::Browse);
     reposition(number);
 }
@@ -300,9 +292,7 @@ void Table::Cancel() {
     if (state_ != TableState::Edit && state_ != TableState::Insert) {
         return;
     }
-    if (state_ == TableState::Edit && current_) {
-        file_->unlock(*current_);
-    }
+    editLock_.release();
     enterState(TableState::Browse);
     reposition(current_);
 }
@@ -324,8 +314,8 @@ void Table::Delete() {
         if (error.code() != ErrorCode::RecordDeleted) {
             throw;
         }
-        file_->unlock(number);
     }
+    editLock_.release();
     enterState(TableState::Browse);
     reposition(number);
 }

@@ -12,6 +12,7 @@
 #include "engine/table_definition.h"
 #include "engine/table_file.h"
 #include "store/field.h"
+#include "store/record_lock.h"
 #include "store/table_state.h"
 
 namespace veltrop {
@@ -113,6 +114,8 @@ private:
     std::string fileName_;
     engine::TableDefinition declared_;
     std::unique_ptr<engine::TableFile> file_;
+    // The current record's lock while in edit state; declared after file_ to go first.
+    RecordLock editLock_;
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<TableListener*> listeners_;
     PasswordPrompt passwordPrompt_;

@@ -13,6 +13,7 @@
 #include "core/guard.h"
 #include "platform/application_window.h"
 #include "platform/form.h"
+#include "platform/guarded_connect.h"
 #include "platform/image_list.h"
 #include "platform/message_window.h"
 #include "platform/program_state.h"
@@ -54,7 +55,7 @@ TTrayIcon::TTrayIcon(QObject* owner, std::unique_ptr<NotificationArea> area)
     iconData_.hWnd = messageWindow_.get();
     cycleTimer_ = new QTimer(this);
     cycleTimer_->setInterval(static_cast<int>(cycleInterval_));
-    connect(cycleTimer_, &QTimer::timeout, this, [this] { guarded([&] { CycleTick(); }); });
+    connectGuarded(cycleTimer_, &QTimer::timeout, this, &TTrayIcon::CycleTick);
     applicationHook_ = std::make_unique<WindowHook>(
         *QCoreApplication::instance(),
         [this](QObject& receiver, QEvent& event) { applicationHook(receiver, event); });
