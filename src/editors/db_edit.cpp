@@ -13,12 +13,11 @@
 
 namespace veltrop {
 
-DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), limit_(*this), link_(*this) {
+DBEdit::DBEdit(QWidget* parent) : DataBoundEditor(parent), limit_(*this) {
     // The limit that counts is ours, in characters; the control's own would cut
     // what it shows.
     setMaxLength(std::numeric_limits<int>::max());
     setValidator(&limit_);
-    setReadOnly(true);
     connectGuarded(this, &QLineEdit::textChanged, this, [this] { link_.textChanged(); });
 }
 
@@ -51,16 +50,6 @@ void DBEdit::copyToClipboard() {
     }
 }
 
-void DBEdit::pasteFromClipboard() {
-    if (!link_.edit()) {
-        return;
-    }
-    const QString pasted = QGuiApplication::clipboard()->text();
-    if (!pasted.isEmpty()) {
-        insert(pasted);
-    }
-}
-
 void DBEdit::keyPressEvent(QKeyEvent* event) {
     guarded([&] {
         if (event->key() == Qt::Key_Escape) {
@@ -74,16 +63,6 @@ void DBEdit::keyPressEvent(QKeyEvent* event) {
             return;
         }
         QLineEdit::keyPressEvent(event);
-    });
-}
-
-void DBEdit::inputMethodEvent(QInputMethodEvent* event) {
-    guarded([&] {
-        if (asksForEditing(*event) && !link_.edit()) {
-            event->ignore();
-            return;
-        }
-        QLineEdit::inputMethodEvent(event);
     });
 }
 

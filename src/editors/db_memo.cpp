@@ -14,9 +14,8 @@
 
 namespace veltrop {
 
-DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), link_(*this) {
+DBMemo::DBMemo(QWidget* parent) : DataBoundEditor(parent) {
     setTabChangesFocus(true);
-    setReadOnly(true);
     connectGuarded(this, &QPlainTextEdit::textChanged, this, [this] {
         if (loaded_) {
             link_.textChanged();
@@ -65,16 +64,6 @@ void DBMemo::copyToClipboard() {
     }
 }
 
-void DBMemo::pasteFromClipboard() {
-    if (!link_.edit()) {
-        return;
-    }
-    const QString pasted = QGuiApplication::clipboard()->text();
-    if (!pasted.isEmpty()) {
-        insertPlainText(pasted);
-    }
-}
-
 void DBMemo::keyPressEvent(QKeyEvent* event) {
     guarded([&] {
         if (event->key() == Qt::Key_Escape) {
@@ -89,16 +78,6 @@ void DBMemo::keyPressEvent(QKeyEvent* event) {
             return;
         }
         QPlainTextEdit::keyPressEvent(event);
-    });
-}
-
-void DBMemo::inputMethodEvent(QInputMethodEvent* event) {
-    guarded([&] {
-        if (asksForEditing(*event) && !link_.edit()) {
-            event->ignore();
-            return;
-        }
-        QPlainTextEdit::inputMethodEvent(event);
     });
 }
 

@@ -2,42 +2,29 @@
 
 #include <QPlainTextEdit>
 
-#include "editors/field_control.h"
-#include "editors/field_link.h"
+#include "editors/data_bound_editor.h"
 
 namespace veltrop {
-
-class DataSource;
 
 // A multi-line editor showing one field, usually a memo, of the data source's
 // current record, line breaks included. Read-only until the table is being edited
 // and its text is loaded; the first key that would change the text puts the table
 // into edit state. Its input is not limited. Tab moves the focus on, as in the rest
 // of the window; with tabChangesFocus() off it is typed text instead.
-class DBMemo : public QPlainTextEdit, private FieldControl {
+class DBMemo : public DataBoundEditor<QPlainTextEdit> {
     Q_OBJECT
 
 public:
     explicit DBMemo(QWidget* parent = nullptr);
 
-    void setDataSource(DataSource* source) { link_.setDataSource(source); }
-    DataSource* dataSource() const { return link_.dataSource(); }
-    void setDataField(const QString& name) { link_.setFieldName(name); }
-    const QString& dataField() const { return link_.fieldName(); }
-    Field* field() const { return link_.field(); }
-    bool modified() const { return link_.modified(); }
     // The field's value is shown; false when there is none or reading it failed.
     bool loaded() const { return loaded_; }
 
     // Copies the selected text as plain text; record and table are not touched.
     void copyToClipboard();
-    // Asks for editing as a key would, then inserts the clipboard's text at the
-    // caret in place of the selection.
-    void pasteFromClipboard();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
@@ -48,8 +35,8 @@ private:
     void setEditing(bool editing) override;
     void returnFocus(std::exception_ptr error) override;
     void updateReadOnly() { setReadOnly(!editing_ || !loaded_); }
+    void insertText(const QString& text) override { insertPlainText(text); }
 
-    FieldLink link_;
     bool editing_ = false;
     bool loaded_ = false;
 };

@@ -1,9 +1,9 @@
 #include "editors/field_link.h"
 
-#include "editors/data_source.h"
-#include "store/field.h"
-#include "editors/field_control.h"
 #include "core/guard.h"
+#include "editors/data_source.h"
+#include "editors/field_control.h"
+#include "store/field.h"
 #include "store/table.h"
 
 namespace veltrop {
