@@ -6,9 +6,9 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 
+#include "core/error.h"
 #include "core/guard.h"
 #include "editors/editor_input.h"
-#include "engine/error.h"
 #include "platform/guarded_connect.h"
 #include "store/field.h"
 

@@ -7,12 +7,12 @@
 #include <QToolButton>
 #include <memory>
 
-#include "engine/session.h"
-#include "platform/band_bar.h"
-#include "platform/form.h"
 #include "editors/data_source.h"
 #include "editors/db_edit.h"
 #include "editors/db_memo.h"
+#include "engine/session.h"
+#include "platform/band_bar.h"
+#include "platform/form.h"
 #include "store/table.h"
 #include "tray/tray_icon.h"
 

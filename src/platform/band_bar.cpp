@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/band_row.h"
 #include "core/guard.h"
+#include "platform/band_row.h"
 
 namespace veltrop {
 

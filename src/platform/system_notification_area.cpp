@@ -4,9 +4,9 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+#include "core/guard.h"
 #include "platform/message_window.h"
 #include "platform/status_notifier_host.h"
-#include "core/guard.h"
 
 namespace veltrop {
 

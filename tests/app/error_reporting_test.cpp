@@ -6,10 +6,10 @@
 #include <stdexcept>
 
 #include "application_environment.h"
+#include "core/guard.h"
 #include "engine/error.h"
 #include "platform/form.h"
 #include "store/errors.h"
-#include "core/guard.h"
 
 namespace veltrop::testing {
 namespace {
