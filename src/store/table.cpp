@@ -140,7 +140,7 @@ void Table::close() {
     if (!active()) {
         return;
     }
-    editLock_.release();
+    editLock_.reset();
     file_.reset();
     current_.reset();
     eof_ = true;
@@ -229,9 +229,9 @@ void Table::Edit() {
     }
     requireWritable();
     const engine::RecordNumber number = *current_;
-    RecordLock lock(*file_, number);
+    RecordLock lock = lockRecord(*file_, number);
     if (!file_->read(number)) {
-        lock.release();
+        lock.reset();
         reposition(number);
         failRecordGone(number);
     }
@@ -273,7 +273,7 @@ void Table::postEdit() {
     }
     const engine::RecordNumber number = *current_;
     file_->update(number, changes);
-    editLock_.release();
+    editLock_.reset();
     enterState(TableState::Browse);
     reposition(number);
 }
@@ -292,7 +292,7 @@ void Table::Cancel() {
     if (state_ != TableState::Edit && state_ != TableState::Insert) {
         return;
     }
-    editLock_.release();
+    editLock_.reset();
     enterState(TableState::Browse);
     reposition(current_);
 }
@@ -315,7 +315,7 @@ void Table::Delete() {
             throw;
         }
     }
-    editLock_.release();
+    editLock_.reset();
     enterState(TableState::Browse);
     reposition(number);
 }
