@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 
 #include "child_process.h"
 #include "desktop_session.h"
@@ -42,11 +43,13 @@ std::vector<std::string> menuEntryCommand() {
             for (std::string word; words >> word;) {
                 command.push_back(word);
             }
-            command.front() = installed(command.front());
-            return command;
+            if (!command.empty()) {
+                command.front() = installed(command.front());
+                return command;
+            }
         }
     }
-    return {};
+    throw std::runtime_error("the menu entry has no command");
 }
 
 unsigned modeOf(const std::string& path) {
