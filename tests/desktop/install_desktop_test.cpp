@@ -128,14 +128,10 @@ TEST_F(InstallDesktopTest, TheMenuEntryKeepsTheTableInAPrivateFolderAndReopensIt
     ASSERT_NE(second, 0u);
     // Typing into the Password editor (at its place in the main window's declared
     // layout) puts the record shown into edit state, which locks it in that table.
-    for (std::vector<std::string> keys :
-         {std::vector<std::string>{"mousemove", "--window", std::to_string(second), "650", "58",
-                                   "click", "1"},
-          std::vector<std::string>{"type", "x"}}) {
-        keys.insert(keys.begin(), "/usr/bin/xdotool");
-        EXPECT_EQ(ChildProcess(keys, folder_.path(), desktop_->environment()).waitForExit(kTimeout),
-                  0);
-    }
+    ChildProcess typing({"/usr/bin/xdotool", "mousemove", "--window", std::to_string(second), "650",
+                         "58", "click", "1", "type", "x"},
+                        folder_.path(), desktop_->environment());
+    EXPECT_EQ(typing.waitForExit(kTimeout), 0);
     std::filesystem::current_path(folder);
     EXPECT_TRUE(becomesTrue([&] { return recordIsBeingEdited(number); }));
     closeProgram(second);
