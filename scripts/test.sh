@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs dependencies, builds, and runs the whole test suite twice: once plain,
-# once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# once under AddressSanitizer and UndefinedBehaviorSanitizer; checks the installed
+# files and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,6 +12,7 @@ werror="-DVELTROP_WERROR=${VELTROP_WERROR:-OFF}"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$werror" >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+scripts/check-install.sh
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELTROP_SANITIZE=ON -DVELTROP_BENCH=OFF \
     "$werror" >/dev/null

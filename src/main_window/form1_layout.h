@@ -101,6 +101,12 @@ inline constexpr std::array kToolBarImages{
     ":/main_window/login_id.xpm", ":/main_window/password.xpm", ":/main_window/save.xpm",
     ":/main_window/minimize.xpm",
 };
-inline constexpr const char* kProgramIcon = ":/main_window/mainicon.xpm";
+// The program's icon at the sizes a window manager, a taskbar and a tray use; the
+// same picture as the icon installed for the desktop's menu.
+inline constexpr std::array kProgramIcon{
+    ":/main_window/mainicon/16.png", ":/main_window/mainicon/24.png",
+    ":/main_window/mainicon/32.png", ":/main_window/mainicon/48.png",
+    ":/main_window/mainicon/64.png",
+};
 
 }  // namespace veltrop::form1

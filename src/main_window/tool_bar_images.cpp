@@ -20,7 +20,11 @@ QList<QPixmap> loadToolBarImages() {
 
 QIcon programIcon() {
     registerMainWindowImages();
-    return QIcon(QString::fromLatin1(form1::kProgramIcon));
+    QIcon icon;
+    for (const char* path : form1::kProgramIcon) {
+        icon.addFile(QString::fromLatin1(path));
+    }
+    return icon;
 }
 
 }  // namespace veltrop

@@ -282,6 +282,41 @@ FrameGeometry XDisplay::geometry(Window window) {
     return {attributes.x, attributes.y, attributes.width, attributes.height};
 }
 
+std::vector<unsigned> XDisplay::iconPixels(Window client, int size) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned> pixels;
+    // Room for every size from 16 to 256 pixels.
+    constexpr long kMaximumLongs = 1 << 18;
+    if (XGetWindowProperty(display_, client, atom("_NET_WM_ICON"), 0, kMaximumLongs, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) != Success ||
+        !data) {
+        return pixels;
+    }
+    // Xlib hands 32-bit items over as longs: width, height, then the pixels, per size.
+    const auto* items = reinterpret_cast<const long*>(data);
+    for (unsigned long at = 0; at + 2 <= count;) {
+        const unsigned long width = items[at];
+        const unsigned long height = items[at + 1];
+        const unsigned long start = at + 2;
+        if (start + width * height > count) {
+            break;
+        }
+        if (width == static_cast<unsigned long>(size) && height == width) {
+            for (unsigned long index = start; index < start + width * height; ++index) {
+                pixels.push_back(static_cast<unsigned>(items[index]));
+            }
+            break;
+        }
+        at = start + width * height;
+    }
+    XFree(data);
+    return pixels;
+}
+
 pid_t XDisplay::processOf(Window window) {
     return static_cast<pid_t>(firstLong(window, "_NET_WM_PID").value_or(0));
 }

@@ -53,6 +53,9 @@ public:
     bool isViewable(Window window);
     // The window's own size and place in its parent, frame not included.
     FrameGeometry geometry(Window window);
+    // The window's icon of this size from _NET_WM_ICON, as ARGB pixels row by row;
+    // empty when it offers none of that size.
+    std::vector<unsigned> iconPixels(Window client, int size);
     // The process that made the window (_NET_WM_PID), or 0.
     pid_t processOf(Window window);
 
