@@ -33,4 +33,19 @@ SoleUse::~SoleUse() {
     close(fd_);
 }
 
+bool isOpenElsewhere(const std::string& fileName) {
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = inUseLockOffset();
+    lock.l_len = 1;
+    const bool held = fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    close(fd);
+    return held;
+}
+
 }  // namespace veltrop::engine

@@ -18,4 +18,7 @@ private:
     int fd_;
 };
 
+// Whether a program has the table open now, asked without disturbing it.
+bool isOpenElsewhere(const std::string& fileName);
+
 }  // namespace veltrop::engine
