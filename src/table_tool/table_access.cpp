@@ -22,6 +22,11 @@ void unlock(engine::Session& session, const std::string& fileName, PasswordSourc
 std::unique_ptr<engine::TableFile> openCredentialTable(engine::Session& session,
                                                        const std::string& fileName,
                                                        engine::OpenMode mode) {
+    // A reader opens a writable file for writing too: only then can the storage library
+    // roll back what a killed writer left in its journal.
+    if (mode == engine::OpenMode::ReadOnly && engine::probeFile(fileName).writable) {
+        mode = engine::OpenMode::ReadWrite;
+    }
     auto table = session.openTable(fileName, mode);
     const auto& fields = table->definition().fields;
     bool same = fields.size() == kFieldCount;

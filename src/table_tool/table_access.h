@@ -14,8 +14,8 @@ void unlock(engine::Session& session, const std::string& fileName, PasswordSourc
 
 bool isProtected(const std::string& fileName);
 
-// Opens the credential table; fails with a ToolError when its fields are not the
-// credential table's.
+// Opens the credential table, for writing whenever the file allows it; fails with a
+// ToolError when its fields are not the credential table's.
 std::unique_ptr<engine::TableFile> openCredentialTable(engine::Session& session,
                                                        const std::string& fileName,
                                                        engine::OpenMode mode);
