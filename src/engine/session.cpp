@@ -1,5 +1,6 @@
 #include "engine/session.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -66,6 +67,28 @@ std::string makeSiblingFile(const std::string& fileName) {
     }
     close(fd);
     return path;
+}
+
+void removeSiblingFile(const std::string& path);
+
+// Files written aside by a rewrite that was killed. Only called by whoever holds the
+// table alone, so no other rewrite can be writing one now.
+void removeStaleSiblings(const std::string& fileName) {
+    const std::string directory = directoryOf(fileName);
+    const auto slash = fileName.rfind('/');
+    const std::string prefix =
+        (slash == std::string::npos ? fileName : fileName.substr(slash + 1)) + ".new-";
+    DIR* entries = opendir(directory.c_str());
+    if (!entries) {
+        return;
+    }
+    while (const dirent* entry = readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(prefix, 0) == 0 && name.size() == prefix.size() + 6) {
+            removeSiblingFile(directory + "/" + name);
+        }
+    }
+    closedir(entries);
 }
 
 void removeSiblingFile(const std::string& path) {
@@ -265,6 +288,7 @@ void exportAll(Connection& source) {
 
 void Session::rewrite(const std::string& fileName, const Secret* newKeyText, const Fill& fill) {
     const SoleUse alone(fileName);
+    removeStaleSiblings(fileName);
     Opened source = connect(fileName, false);
     schema::read(*source.connection);
     const std::string rewritten = makeSiblingFile(fileName);

@@ -2,6 +2,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -113,6 +115,19 @@ TEST_F(TableSharingTest, WholeFileChangesAreRefusedWhileTheTableIsOpenAnywhere) 
             EXPECT_EQ(*session_.openTable(kFile, OpenMode::ReadOnly)->read(1), kRecord);
         }
     }
+}
+
+TEST_F(TableSharingTest, ARewriteRemovesWhatAKilledRewriteLeftAside) {
+    veltrop::testing::writeFileBytes(kFile + ".new-Ab12Cd", "half a table");
+    veltrop::testing::writeFileBytes(kFile + ".new-Ab12Cd-journal", "its journal");
+    veltrop::testing::writeFileBytes(kFile + ".keep", "someone else's");
+    session_.unprotectTable(kFile);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{kFile, kFile + ".keep"}));
 }
 
 TEST_F(TableSharingTest, NothingOpensTheTableWhileItIsRewritten) {
