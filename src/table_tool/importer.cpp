@@ -1,8 +1,8 @@
 #include "table_tool/importer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
-#include <unordered_set>
 
 #include "table_tool/record_source.h"
 #include "table_tool/table_fields.h"
@@ -77,15 +77,33 @@ std::size_t keyHash(const engine::RawRecord& values) {
     return std::hash<std::string>{}(key);
 }
 
-// Hashes of the four key fields of every record in the table: a cheap first test for
-// duplicates, confirmed by a search only on a match.
-std::unordered_set<std::size_t> existingKeys(engine::TableFile& table) {
-    std::unordered_set<std::size_t> keys;
+// The four key fields of every record seen, as one bit each in a table of fixed size:
+// a cheap first test for duplicates, confirmed by a search only when the bit is set.
+// Its size does not grow with the table, so an import's memory stays the same.
+class KeyFilter {
+public:
+    KeyFilter() : bits_(kWords, 0) {}
+    void add(const engine::RawRecord& values) {
+        const std::size_t bit = keyHash(values) % (kWords * 64);
+        bits_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+    bool mayHold(const engine::RawRecord& values) const {
+        const std::size_t bit = keyHash(values) % (kWords * 64);
+        return (bits_[bit / 64] >> (bit % 64)) & 1;
+    }
+
+private:
+    static constexpr std::size_t kWords = std::size_t{1} << 20;  // 8 MiB
+    std::vector<std::uint64_t> bits_;
+};
+
+KeyFilter existingKeys(engine::TableFile& table) {
+    KeyFilter keys;
     engine::RecordNumber next = 0;
     for (;;) {
         const auto rows = table.readFrom(next, kRecordsPerRead);
         for (const auto& row : rows) {
-            keys.insert(keyHash(row.values));
+            keys.add(row.values);
         }
         if (rows.size() < static_cast<std::size_t>(kRecordsPerRead)) {
             return keys;
@@ -121,13 +139,13 @@ public:
             return;
         }
         table_.insert(values);
-        keys_.insert(keyHash(values));
+        keys_.add(values);
         ++report_.imported;
     }
 
 private:
     bool isDuplicate(const engine::RawRecord& values) {
-        if (!keys_.count(keyHash(values))) {
+        if (!keys_.mayHold(values)) {
             return false;
         }
         const std::vector<int> fields{0, 1, 2, 3};
@@ -139,7 +157,7 @@ private:
     const ImportOptions& options_;
     ImportReport& report_;
     std::vector<std::size_t> sizes_;
-    std::unordered_set<std::size_t> keys_;
+    KeyFilter keys_;
 };
 
 }  // namespace
