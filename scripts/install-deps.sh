@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool xclip openbox trayer xdg-utils x11-utils fonts-dejavu-core libx11-dev
     dbus-daemon
+    bc time
 )
 
 missing=()

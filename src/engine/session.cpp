@@ -136,7 +136,9 @@ Session::Session(SessionOptions options) : options_(std::move(options)) {
     }
 }
 
-Session::~Session() = default;
+Session::~Session() {
+    removeAllPasswords();
+}
 
 struct Session::Opened {
     std::unique_ptr<Connection> connection;

@@ -14,6 +14,8 @@ namespace veltrop::table_tool {
 namespace {
 
 bool readLine(int fd, std::string& line) {
+    // Room enough that growing leaves no copies of the password behind.
+    line.reserve(4096);
     char c = 0;
     ssize_t got = 0;
     while ((got = read(fd, &c, 1)) == 1 && c != '\n') {
