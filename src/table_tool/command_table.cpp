@@ -96,7 +96,7 @@ const std::vector<Command>& commands() {
          "Add the records of an export: this tool's CSV or JSON, or the CSV export of KeePassXC, "
          "Bitwarden, Chrome or Firefox. All records or none.",
          {passwordStdin(),
-          {"format", "auto (the default), veltrop, keepassxc, bitwarden, chrome or firefox.",
+          {"format", "auto (the default), veltrop, keepassxc, bitwarden, chrome, firefox or json.",
            "FORMAT", "auto"},
           {"cut", "Cut values longer than their field, keeping them whole in NOTE."},
           {"keep-duplicates", "Import records equal to an existing one in the four text fields."},
