@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/error.h"
+#include "engine/key_cache.h"
 #include "engine/session.h"
 #include "engine/sole_use.h"
 #include "engine/table_key.h"
@@ -71,6 +72,18 @@ TEST_F(TableSharingTest, ProtectedKeyIsArgon2idOfThePasswordSaltedByTheFilesFirs
     EXPECT_EQ(countWithKey(std::string(rawKeyText(key).view())), 1);
     EXPECT_EQ(countWithKey(kPassword), -1) << "the storage library's own derivation opened it";
     EXPECT_EQ(countWithKey(std::string(rawKeyText(deriveTableKey("other", salt)).view())), -1);
+}
+
+TEST(KeyCacheTest, DerivesEachKeyOncePerPasswordAndSalt) {
+    KeyCache cache;
+    const Salt salt = randomSalt();
+    const Secret& first = cache.keyFor(kPassword, salt);
+    EXPECT_EQ(&cache.keyFor(kPassword, salt), &first) << "derived again";
+    const std::string firstKey(first.view());
+    EXPECT_EQ(firstKey, deriveTableKey(kPassword, salt).view());
+    EXPECT_NE(cache.keyFor(kPassword, randomSalt()).view(), firstKey);
+    cache.forget(kPassword);
+    EXPECT_EQ(cache.keyFor(kPassword, salt).view(), firstKey);
 }
 
 TEST_F(TableSharingTest, EachProtectionGetsItsOwnSalt) {
