@@ -4,11 +4,12 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config clang-format
-    qt6-base-dev qt6-base-dev-tools libsqlcipher-dev sqlcipher
+    qt6-base-dev qt6-base-dev-tools libsqlcipher-dev sqlcipher libsodium-dev libcsv-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool xclip openbox trayer xdg-utils x11-utils fonts-dejavu-core libx11-dev
     dbus-daemon
     dpkg-dev file desktop-file-utils appstream lintian
+    bc time
 )
 
 missing=()

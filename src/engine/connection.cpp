@@ -131,7 +131,7 @@ Connection::~Connection() {
     sqlite3_close(db_);
 }
 
-void Connection::setKey(const std::string& key) {
+void Connection::setKey(const Secret& key) {
     const int rc = sqlite3_key(db_, key.data(), static_cast<int>(key.size()));
     if (rc != SQLITE_OK) {
         fail(rc);

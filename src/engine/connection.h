@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/error.h"
+#include "engine/secret.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -67,7 +68,8 @@ public:
     sqlite3* handle() const { return db_; }
     const std::string& fileName() const { return fileName_; }
 
-    void setKey(const std::string& key);
+    // The key as the storage library takes it (see table_key.h).
+    void setKey(const Secret& key);
     // Rows changed by the last write, and the number the last insert got.
     int changes() const;
     std::int64_t lastInsertedRow() const;

@@ -19,6 +19,7 @@ enum class ErrorCode : std::uint16_t {
     TableLocked = 0x2A01,
     RecordLocked = 0x2A02,
     RecordDeleted = 0x2A03,
+    TableInUse = 0x2A04,
     DiskFull = 0x2B01,
     WriteFailed = 0x2B02,
     ReadFailed = 0x2B03,

@@ -25,6 +25,8 @@ std::string codeMessage(ErrorCode code) {
             return "The table is locked by another program";
         case ErrorCode::RecordLocked:
             return "Record locked by another user";
+        case ErrorCode::TableInUse:
+            return "The table is open in another program";
         case ErrorCode::RecordDeleted:
             return "The record has been deleted by another user";
         case ErrorCode::DiskFull:

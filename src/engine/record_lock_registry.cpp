@@ -38,6 +38,23 @@ off_t recordLockOffset(RecordNumber number) {
     return kLockBase + (number & (kLockBase - 1));
 }
 
+off_t inUseLockOffset() {
+    return kLockBase - 1;
+}
+
+namespace {
+
+bool lockByte(int fd, off_t offset, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = offset;
+    lock.l_len = 1;
+    return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+}  // namespace
+
 std::shared_ptr<RecordLockRegistry> RecordLockRegistry::forFile(const std::string& fileName) {
     struct stat info {};
     if (stat(fileName.c_str(), &info) != 0) {
@@ -57,6 +74,16 @@ std::shared_ptr<RecordLockRegistry> RecordLockRegistry::forFile(const std::strin
     }
     if (fd < 0) {
         failOnFile(fileName);
+    }
+    // Once the lock is held nobody can put another file in this one's place, but one
+    // may have done so since the name was looked up.
+    struct stat held {};
+    if (!lockByte(fd, inUseLockOffset(), F_RDLCK) || fstat(fd, &held) != 0 ||
+        stat(fileName.c_str(), &info) != 0 || held.st_dev != info.st_dev ||
+        held.st_ino != info.st_ino) {
+        close(fd);
+        throw EngineError(ErrorCode::TableLocked,
+                          {{ErrorCode::TableLocked, 0, "Table: " + fileName}});
     }
     auto registry = std::make_shared<RecordLockRegistry>(fd, info.st_dev, info.st_ino);
     registries()[key] = registry;
@@ -78,12 +105,7 @@ RecordLockRegistry::~RecordLockRegistry() {
 }
 
 bool RecordLockRegistry::setSystemLock(RecordNumber number, short type) {
-    struct flock lock {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = recordLockOffset(number);
-    lock.l_len = 1;
-    return fcntl(fd_, F_OFD_SETLK, &lock) == 0;
+    return lockByte(fd_, recordLockOffset(number), type);
 }
 
 bool RecordLockRegistry::tryLock(RecordNumber number, const void* holder) {

@@ -18,11 +18,15 @@ namespace veltrop::engine {
 // which holder has which record.
 // Where the lock byte of a record lies in the table file.
 off_t recordLockOffset(RecordNumber number);
+// Every program with the table open holds a shared lock on this byte, just below the
+// record locks; whoever rewrites the whole file needs it alone.
+off_t inUseLockOffset();
 
 class RecordLockRegistry {
 public:
-    // The registry for the file, created on first use. Fails with the engine's error
-    // when the file cannot be opened.
+    // The registry for the file, created on first use, holding the file's shared "in use"
+    // lock. Fails with TableLocked while another program rewrites the file, and with the
+    // engine's error when the file cannot be opened.
     static std::shared_ptr<RecordLockRegistry> forFile(const std::string& fileName);
 
     RecordLockRegistry(int fd, dev_t device, ino_t inode);
@@ -34,6 +38,8 @@ public:
     bool tryLock(RecordNumber number, const void* holder);
     void unlock(RecordNumber number, const void* holder);
     bool heldBy(RecordNumber number, const void* holder) const;
+    // The file the registry holds, which the name may no longer lead to.
+    bool isFile(dev_t device, ino_t inode) const { return device == device_ && inode == inode_; }
     std::vector<RecordNumber> heldByHolder(const void* holder) const;
 
 private:

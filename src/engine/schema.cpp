@@ -83,8 +83,10 @@ std::string columnList(const TableDefinition& definition) {
     return columns;
 }
 
-std::vector<std::string> createStatements(const TableDefinition& definition) {
-    std::string table = std::string("CREATE TABLE ") + kTableName + " (" + kRecordNumber +
+std::vector<std::string> createStatements(const TableDefinition& definition,
+                                          const std::string& database) {
+    const std::string prefix = database.empty() ? "" : quoted(database) + ".";
+    std::string table = "CREATE TABLE " + prefix + kTableName + " (" + kRecordNumber +
                         " INTEGER PRIMARY KEY AUTOINCREMENT";
     for (const auto& field : definition.fields) {
         table += ", " + quoted(field.name) + " " + declaredType(field);
@@ -92,7 +94,8 @@ std::vector<std::string> createStatements(const TableDefinition& definition) {
     std::vector<std::string> statements{table + ")"};
     for (const auto& index : definition.indexes) {
         statements.push_back(std::string(index.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") +
-                             quoted(index.name) + " ON " + kTableName + " (" + quoted(index.field) +
+                             prefix + quoted(index.name) + " ON " + kTableName + " (" +
+                             quoted(index.field) +
                              (index.caseInsensitive ? " COLLATE NOCASE" : "") + ")");
     }
     return statements;

@@ -18,8 +18,10 @@ inline constexpr const char* kRecordNumber = "recno";
 
 std::string quoted(const std::string& identifier);
 
-// Statements that create the table and its declared indexes in an empty file.
-std::vector<std::string> createStatements(const TableDefinition& definition);
+// Statements that create the table and its declared indexes in an empty file, or in the
+// attached database of that name.
+std::vector<std::string> createStatements(const TableDefinition& definition,
+                                          const std::string& database = {});
 
 // Reads the table's definition back from the file. Fails with NotATable when the file
 // holds no such table and WrongStructure when its columns are not a table's fields.

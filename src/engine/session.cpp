@@ -1,5 +1,6 @@
 #include "engine/session.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -14,6 +15,8 @@
 #include "engine/file_probe.h"
 #include "engine/record_lock_registry.h"
 #include "engine/schema.h"
+#include "engine/sole_use.h"
+#include "engine/table_key.h"
 
 namespace veltrop::engine {
 
@@ -66,6 +69,28 @@ std::string makeSiblingFile(const std::string& fileName) {
     return path;
 }
 
+void removeSiblingFile(const std::string& path);
+
+// Files written aside by a rewrite that was killed. Only called by whoever holds the
+// table alone, so no other rewrite can be writing one now.
+void removeStaleSiblings(const std::string& fileName) {
+    const std::string directory = directoryOf(fileName);
+    const auto slash = fileName.rfind('/');
+    const std::string prefix =
+        (slash == std::string::npos ? fileName : fileName.substr(slash + 1)) + ".new-";
+    DIR* entries = opendir(directory.c_str());
+    if (!entries) {
+        return;
+    }
+    while (const dirent* entry = readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(prefix, 0) == 0 && name.size() == prefix.size() + 6) {
+            removeSiblingFile(directory + "/" + name);
+        }
+    }
+    closedir(entries);
+}
+
 void removeSiblingFile(const std::string& path) {
     unlink((path + "-journal").c_str());
     unlink(path.c_str());
@@ -111,7 +136,15 @@ Session::Session(SessionOptions options) : options_(std::move(options)) {
     }
 }
 
-Session::~Session() = default;
+Session::~Session() {
+    removeAllPasswords();
+}
+
+struct Session::Opened {
+    std::unique_ptr<Connection> connection;
+    // What gives a new file the same protection and key: the same salt and key.
+    Secret sameKeyText;
+};
 
 void Session::addPassword(const std::string& password) {
     if (std::find(passwords_.begin(), passwords_.end(), password) == passwords_.end()) {
@@ -120,14 +153,26 @@ void Session::addPassword(const std::string& password) {
 }
 
 void Session::removePassword(const std::string& password) {
-    passwords_.erase(std::remove(passwords_.begin(), passwords_.end(), password), passwords_.end());
+    keys_.forget(password);
+    for (auto listed = passwords_.begin(); listed != passwords_.end();) {
+        if (*listed == password) {
+            wipeString(*listed);
+            listed = passwords_.erase(listed);
+        } else {
+            ++listed;
+        }
+    }
 }
 
 void Session::removeAllPasswords() {
+    keys_.clear();
+    for (auto& password : passwords_) {
+        wipeString(password);
+    }
     passwords_.clear();
 }
 
-std::unique_ptr<Connection> Session::connect(const std::string& fileName, bool readOnly) {
+Session::Opened Session::connect(const std::string& fileName, bool readOnly) {
     const FileFacts facts = probeFile(fileName);
     if (facts.kind == FileKind::NotATable) {
         fail(ErrorCode::NotATable, fileName);
@@ -135,14 +180,19 @@ std::unique_ptr<Connection> Session::connect(const std::string& fileName, bool r
     if (!readOnly && !facts.writable) {
         fail(ErrorCode::ReadOnly, fileName);
     }
-    std::unique_ptr<Connection> connection;
+    Opened opened;
     if (facts.kind == FileKind::Plain) {
-        connection = std::make_unique<Connection>(fileName, readOnly, options_);
-        verifyReadable(*connection);
+        opened.connection = std::make_unique<Connection>(fileName, readOnly, options_);
+        verifyReadable(*opened.connection);
     } else {
+        const std::optional<Salt> salt = readSalt(fileName);
+        if (!salt) {
+            fail(ErrorCode::NotATable, fileName);
+        }
         for (const auto& password : passwords_) {
             auto candidate = std::make_unique<Connection>(fileName, readOnly, options_);
-            candidate->setKey(password);
+            const Secret& key = keys_.keyFor(password, *salt);
+            candidate->setKey(rawKeyText(key));
             try {
                 verifyReadable(*candidate);
             } catch (const EngineError& error) {
@@ -151,27 +201,33 @@ std::unique_ptr<Connection> Session::connect(const std::string& fileName, bool r
                 }
                 throw;
             }
-            connection = std::move(candidate);
+            opened.connection = std::move(candidate);
+            opened.sameKeyText = rawKeyText(key, &*salt);
             break;
         }
-        if (!connection) {
+        if (!opened.connection) {
             fail(ErrorCode::InsufficientRights, fileName);
         }
     }
-    verifyComplete(*connection, facts.size);
-    connection->execute("PRAGMA synchronous = FULL");
-    return connection;
+    verifyComplete(*opened.connection, facts.size);
+    opened.connection->execute("PRAGMA synchronous = FULL");
+    return opened;
 }
 
 std::unique_ptr<TableFile> Session::openTable(const std::string& fileName, OpenMode mode) {
     const bool readOnly = mode == OpenMode::ReadOnly;
-    auto connection = connect(fileName, readOnly);
+    struct stat before {};
+    const bool found = stat(fileName.c_str(), &before) == 0;
+    auto connection = connect(fileName, readOnly).connection;
+    auto locks = RecordLockRegistry::forFile(fileName);
+    if (!found || !locks->isFile(before.st_dev, before.st_ino)) {
+        // Another program put a new file in place while this one was being opened.
+        fail(ErrorCode::TableLocked, fileName);
+    }
     TableDefinition definition = schema::read(*connection);
-    auto locks = readOnly ? nullptr : RecordLockRegistry::forFile(fileName);
     return std::make_unique<TableFile>(std::move(connection), std::move(definition), readOnly,
                                        std::move(locks));
 }
-
 void Session::createTable(const std::string& fileName, const TableDefinition& definition) {
     struct stat info {};
     if (lstat(fileName.c_str(), &info) == 0) {
@@ -203,23 +259,50 @@ void Session::createTable(const std::string& fileName, const TableDefinition& de
     syncDirectory(fileName);
 }
 
-void Session::rewriteWithKey(const std::string& fileName, const std::string& key) {
-    auto source = connect(fileName, false);
-    schema::read(*source);
+namespace {
+
+// Fills the attached file "copy" from the source's table in one transaction, so the
+// copy is of one moment of the table.
+void fillCopy(Connection& source, const std::string& copyName, const Secret& keyText,
+              const std::function<void(Connection&)>& fill) {
+    source.query("ATTACH DATABASE ?1 AS copy KEY ?2")
+        .bind(1, copyName)
+        .bind(2, keyText.view())
+        .run();
+    try {
+        source.execute("PRAGMA copy.synchronous = FULL");
+        source.execute("BEGIN");
+        fill(source);
+        source.execute("COMMIT");
+    } catch (...) {
+        sqlite3_exec(source.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(source.handle(), "DETACH DATABASE copy", nullptr, nullptr, nullptr);
+        throw;
+    }
+    source.execute("DETACH DATABASE copy");
+}
+
+void exportAll(Connection& source) {
+    source.execute("SELECT sqlcipher_export('copy')");
+}
+
+}  // namespace
+
+void Session::rewrite(const std::string& fileName, const Secret* newKeyText, const Fill& fill) {
+    const SoleUse alone(fileName);
+    removeStaleSiblings(fileName);
+    Opened source = connect(fileName, false);
+    schema::read(*source.connection);
     const std::string rewritten = makeSiblingFile(fileName);
     try {
-        source->query("ATTACH DATABASE ?1 AS rewritten KEY ?2")
-            .bind(1, rewritten)
-            .bind(2, key)
-            .run();
-        source->execute("SELECT sqlcipher_export('rewritten')");
-        source->execute("DETACH DATABASE rewritten");
-        source.reset();
+        fillCopy(*source.connection, rewritten, newKeyText ? *newKeyText : source.sameKeyText,
+                 fill);
+        source.connection.reset();
         if (rename(rewritten.c_str(), fileName.c_str()) != 0) {
             fail(ErrorCode::WriteFailed, fileName, std::strerror(errno));
         }
     } catch (...) {
-        source.reset();
+        source.connection.reset();
         removeSiblingFile(rewritten);
         throw;
     }
@@ -227,11 +310,58 @@ void Session::rewriteWithKey(const std::string& fileName, const std::string& key
 }
 
 void Session::protectTable(const std::string& fileName, const std::string& password) {
-    rewriteWithKey(fileName, password);
+    const Salt salt = randomSalt();
+    Secret key = deriveTableKey(password, salt);
+    const Secret keyText = rawKeyText(key, &salt);
+    rewrite(fileName, &keyText, exportAll);
+    keys_.remember(password, salt, std::move(key));
 }
 
 void Session::unprotectTable(const std::string& fileName) {
-    rewriteWithKey(fileName, "");
+    const Secret plain;
+    rewrite(fileName, &plain, exportAll);
+}
+
+void Session::restructureTable(const std::string& fileName, const TableDefinition& wider) {
+    rewrite(fileName, nullptr, [&](Connection& source) {
+        const TableDefinition current = schema::read(source);
+        for (size_t i = 0; i < current.fields.size(); ++i) {
+            if (i >= wider.fields.size() || wider.fields[i].name != current.fields[i].name ||
+                wider.fields[i].kind != current.fields[i].kind ||
+                wider.fields[i].size < current.fields[i].size) {
+                fail(ErrorCode::WrongStructure, fileName, "A field may only be made wider");
+            }
+        }
+        for (const auto& statement : schema::createStatements(wider, "copy")) {
+            source.execute(statement);
+        }
+        source.execute("INSERT INTO copy.records SELECT * FROM main.records");
+        source.execute(
+            "INSERT OR REPLACE INTO copy.sqlite_sequence SELECT * FROM main.sqlite_sequence");
+    });
+}
+
+void Session::backupTable(const std::string& fileName, const std::string& copyName) {
+    struct stat info {};
+    if (lstat(copyName.c_str(), &info) == 0) {
+        fail(ErrorCode::TableExists, copyName);
+    }
+    const auto inUse = RecordLockRegistry::forFile(fileName);
+    // Read-write, because the copy is attached through the same connection.
+    Opened source = connect(fileName, false);
+    const std::string building = makeSiblingFile(copyName);
+    try {
+        fillCopy(*source.connection, building, source.sameKeyText, exportAll);
+        if (link(building.c_str(), copyName.c_str()) != 0) {
+            fail(errno == EEXIST ? ErrorCode::TableExists : ErrorCode::WriteFailed, copyName,
+                 std::strerror(errno));
+        }
+    } catch (...) {
+        removeSiblingFile(building);
+        throw;
+    }
+    removeSiblingFile(building);
+    syncDirectory(copyName);
 }
 
 }  // namespace veltrop::engine

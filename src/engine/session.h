@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/key_cache.h"
 #include "engine/table_definition.h"
 #include "engine/table_file.h"
 
@@ -22,7 +24,7 @@ enum class OpenMode { ReadWrite, ReadOnly };
 
 // The engine's standard database for local tables: table files are named relative
 // to the working directory at the moment of opening. It keeps the list of table
-// passwords that every later open tries.
+// passwords that every later open tries, and the keys derived from them.
 class Session {
 public:
     explicit Session(SessionOptions options = {});
@@ -38,25 +40,38 @@ public:
     // Fails with ReadOnly when ReadWrite is asked of a file that cannot be written,
     // InsufficientRights when the table is protected and no listed password fits,
     // TableNotFound, TableLocked, NotATable, TableDamaged or WrongStructure otherwise.
+    // The open table holds the file's shared "in use" lock.
     std::unique_ptr<TableFile> openTable(const std::string& fileName, OpenMode mode);
 
     // Creates a new, empty table file readable and writable by its owner only.
     // Fails with TableExists when the file is already there.
     void createTable(const std::string& fileName, const TableDefinition& definition);
 
-    // Encrypts the table with the password (opening it with the listed passwords
-    // first), or removes its protection. The file is replaced atomically.
+    // The whole-file changes below open the table with the listed passwords, need it
+    // alone (TableInUse otherwise), write the new file aside and put it in place
+    // atomically: the name always leads to the old table or to the new one.
+
+    // Protects the table with the password, or changes its password.
     void protectTable(const std::string& fileName, const std::string& password);
     void unprotectTable(const std::string& fileName);
+    // Gives the table the definition, whose fields may only be wider than before.
+    void restructureTable(const std::string& fileName, const TableDefinition& wider);
+
+    // A consistent copy of the table under a new name, with the same protection and key,
+    // readable and writable by its owner only. Never replaces a file (TableExists).
+    void backupTable(const std::string& fileName, const std::string& copyName);
 
     const SessionOptions& options() const { return options_; }
 
 private:
-    std::unique_ptr<Connection> connect(const std::string& fileName, bool readOnly);
-    void rewriteWithKey(const std::string& fileName, const std::string& key);
+    struct Opened;
+    Opened connect(const std::string& fileName, bool readOnly);
+    using Fill = std::function<void(Connection&)>;
+    void rewrite(const std::string& fileName, const Secret* newKeyText, const Fill& fill);
 
     SessionOptions options_;
     std::vector<std::string> passwords_;
+    KeyCache keys_;
 };
 
 }  // namespace veltrop::engine

@@ -258,6 +258,30 @@ bool TableFile::hasCaseInsensitiveIndex(const std::string& field) const {
     return false;
 }
 
+void TableFile::begin() {
+    requireWritable();
+    connection_->execute("BEGIN IMMEDIATE");
+}
+
+void TableFile::commit() {
+    connection_->execute("COMMIT");
+}
+
+void TableFile::rollback() {
+    connection_->execute("ROLLBACK");
+}
+
+std::vector<std::string> TableFile::integrityProblems(bool quick) {
+    auto check = connection_->query(quick ? "PRAGMA quick_check" : "PRAGMA integrity_check");
+    std::vector<std::string> problems;
+    while (check.step()) {
+        if (check.text(0) != "ok") {
+            problems.push_back(check.text(0));
+        }
+    }
+    return problems;
+}
+
 void TableFile::reread() {
     connection_->releaseMemory();
 }

@@ -75,6 +75,16 @@ public:
     std::optional<RecordNumber> find(const std::vector<int>& fields,
                                      const std::vector<std::string>& values, SearchOptions options);
 
+    // Groups writes into one transaction that takes effect as a whole or not at all.
+    // begin() waits for other programs' writes like any write does.
+    void begin();
+    void commit();
+    void rollback();
+
+    // What the storage library finds wrong with the file: nothing when it is sound. The
+    // quick check leaves out the comparison of indexes with the records.
+    std::vector<std::string> integrityProblems(bool quick);
+
     // Forgets whatever the storage library holds of the table, so the next read
     // sees the file afresh.
     void reread();

@@ -106,6 +106,16 @@ void ProgramFixture::typePassword(const std::string& text) {
     xdotool({"type", text});
 }
 
+std::string ProgramFixture::shownPassword() {
+    clickAt(mainWindow_, points_->passwordEditor);
+    xdotool({"key", "ctrl+a", "ctrl+c"});
+    const std::string out = folder_.file("clipboard.txt");
+    ChildProcess xclip({"/bin/sh", "-c", "/usr/bin/xclip -o -selection clipboard > " + out},
+                       folder_.path(), desktop_->environment());
+    EXPECT_EQ(xclip.waitForExit(kTimeout), 0);
+    return readFileBytes(out);
+}
+
 Window ProgramFixture::waitForActive(const std::string& title) {
     const Window window = display().waitForActiveWindow(title, kTimeout);
     EXPECT_NE(window, 0u) << title;

@@ -59,6 +59,9 @@ protected:
     void clickToolButton(const char* name);
     // Clicks into the Password editor and types at the end of its text.
     void typePassword(const std::string& text);
+    // What the running program's Password editor shows, read from the clipboard
+    // while the program owns it.
+    std::string shownPassword();
 
     // Waits for the window to be framed and take the focus, as a question in Form3's
     // title bar or the selection window does.

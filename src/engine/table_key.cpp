@@ -1,0 +1,72 @@
+#include "engine/table_key.h"
+
+#include <fcntl.h>
+#include <sodium.h>
+#include <unistd.h>
+
+#include "engine/error.h"
+
+namespace veltrop::engine {
+
+namespace {
+
+void startSodium() {
+    if (sodium_init() < 0) {
+        throw EngineError(ErrorCode::StorageFailure,
+                          {{ErrorCode::StorageFailure, -1, "The cryptography library failed"}});
+    }
+}
+
+void appendHex(Secret& text, const unsigned char* bytes, std::size_t size) {
+    Secret hex(size * 2 + 1);
+    sodium_bin2hex(hex.data(), hex.size(), bytes, size);
+    text.append(hex.view().substr(0, size * 2));
+}
+
+}  // namespace
+
+Salt randomSalt() {
+    startSodium();
+    Salt salt;
+    randombytes_buf(salt.data(), salt.size());
+    return salt;
+}
+
+std::optional<Salt> readSalt(const std::string& fileName) {
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    Salt salt;
+    const ssize_t got = pread(fd, salt.data(), salt.size(), 0);
+    close(fd);
+    if (got != static_cast<ssize_t>(salt.size())) {
+        return std::nullopt;
+    }
+    return salt;
+}
+
+Secret deriveTableKey(std::string_view password, const Salt& salt) {
+    startSodium();
+    Secret key(kTableKeySize);
+    if (crypto_pwhash(reinterpret_cast<unsigned char*>(key.data()), key.size(), password.data(),
+                      password.size(), salt.data(), kKeyDerivationPasses, kKeyDerivationMemory,
+                      crypto_pwhash_ALG_ARGON2ID13) != 0) {
+        throw EngineError(ErrorCode::StorageFailure,
+                          {{ErrorCode::StorageFailure, -1,
+                            "Not enough memory to derive the table key from its password"}});
+    }
+    return key;
+}
+
+Secret rawKeyText(const Secret& key, const Salt* newFileSalt) {
+    Secret text("x'");
+    appendHex(text, reinterpret_cast<const unsigned char*>(key.data()), key.size());
+    if (newFileSalt) {
+        appendHex(text, newFileSalt->data(), newFileSalt->size());
+    }
+    text.append("'");
+    return text;
+}
+
+}  // namespace veltrop::engine
