@@ -5,6 +5,7 @@
 #include "app/startup_failure.h"
 #include "app/table_file_setup.h"
 #include "app/window_set.h"
+#include "platform/termination.h"
 
 namespace veltrop {
 
@@ -18,6 +19,11 @@ int runProgram(Application& app, const WindowFactory& factory) {
     } catch (...) {
         // The windows built so far go before the box, which has no owner.
         windows.destroy();
+        // "Exit" from the icon's menu while start-up asked for a password: the
+        // program ends as asked, with nothing to report.
+        if (isTerminating()) {
+            return 0;
+        }
         reportStartupFailure(std::current_exception(), app.stopBox());
         return 1;
     }

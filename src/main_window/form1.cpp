@@ -12,6 +12,7 @@
 #include "main_window/one_line_memo.h"
 #include "main_window/tool_bar_images.h"
 #include "platform/outer_geometry.h"
+#include "platform/program_state.h"
 #include "platform/sans_serif_font.h"
 #include "store/credential_table.h"
 
@@ -76,9 +77,14 @@ TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt,
     buildPopupMenu();
     connectLaunching();
     buildTrayIcon(std::move(notificationArea));
-    table1_->open();
-    // Every setting is made: the icon enters the notification area.
+    // The first window made is the main one, already while its cursor opens: the
+    // icon is there before a password may be asked, and its "Exit" ends the program
+    // from that question too.
+    if (!programState().mainForm) {
+        programState().mainForm = this;
+    }
     trayIcon1_->Loaded();
+    table1_->open();
 }
 
 // The editors go with the window's children, after the data source and the cursor.
@@ -211,6 +217,9 @@ void TForm1::setKeyboardOrder() {
     for (const form1::Editor& editor : form1::kEditors) {
         chain(child<QWidget>(editor.name));
     }
+    // Typing right after the start goes into the first editor; the buttons before it
+    // stay reachable by Tab.
+    child<QWidget>(form1::kEditors.front().name)->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace veltrop

@@ -66,7 +66,7 @@ public:
     void Exit1Click();
 
     QMenu* PopupMenu() const { return child<QMenu>("PopupMenu"); }
-    QMenu* PopupMenu1() const { return child<QMenu>("PopupMenu1"); }
+    QMenu* PopupMenu1() const { return popupMenu1_.get(); }
     TTrayIcon* TrayIcon1() const { return trayIcon1_; }
 
     Table& Table1() { return *table1_; }
@@ -126,6 +126,9 @@ private:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TTrayIcon* trayIcon1_ = nullptr;
+    // Owned, yet no child: a child would be disabled with this window whenever a
+    // modal window is up, and the icon's menu must work in every state.
+    std::unique_ptr<QMenu> popupMenu1_;
 };
 
 }  // namespace veltrop

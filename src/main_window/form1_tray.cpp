@@ -23,7 +23,9 @@ constexpr std::array<Handler, form1::kTrayMenuItems.size()> kTrayMenuHandlers{
 }  // namespace
 
 void TForm1::buildTrayIcon(std::unique_ptr<NotificationArea> area) {
-    auto* menu = new QMenu(this);
+    popupMenu1_ = std::make_unique<QMenu>();
+    QMenu* menu = popupMenu1_.get();
+    menu->setFont(font());
     menu->setObjectName(QStringLiteral("PopupMenu1"));
     for (std::size_t i = 0; i < form1::kTrayMenuItems.size(); ++i) {
         QAction* item = menu->addAction(QString::fromLatin1(form1::kTrayMenuItems[i].caption));

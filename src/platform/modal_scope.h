@@ -9,8 +9,8 @@
 namespace veltrop {
 
 // The program-wide state while a modal window or a message box is up: every
-// visible, enabled top-level window is disabled, always-on-top windows are lowered,
-// and both are undone exactly when the scope ends.
+// visible, enabled form and message box of the program is disabled, always-on-top
+// windows are lowered, and both are undone exactly when the scope ends.
 class ModalScope {
 public:
     ModalScope();

@@ -302,7 +302,8 @@ void TTrayIcon::ShowPopupAtCursor() {
     if (!popupMenu_) {
         return;
     }
-    if (owner_ && owner_->isVisible()) {
+    // A disabled owner waits for a modal window, which keeps the keyboard.
+    if (owner_ && owner_->isVisible() && owner_->isEnabled()) {
         owner_->activateWindow();
     }
     popupMenu_->setProperty(kPopupComponent, QVariant::fromValue<QObject*>(this));

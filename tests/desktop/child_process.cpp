@@ -44,6 +44,13 @@ ChildProcess::~ChildProcess() {
     }
 }
 
+void ChildProcess::stop(std::chrono::milliseconds timeout) {
+    if (!exitCode_) {
+        kill(pid_, SIGTERM);
+        waitForExit(timeout);
+    }
+}
+
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!exitCode_) {

@@ -23,6 +23,10 @@ public:
 
     pid_t pid() const { return pid_; }
 
+    // Asks the program to end (SIGTERM), so that it can end what it started, and
+    // waits for it; kills it when it has not ended within the timeout.
+    void stop(std::chrono::milliseconds timeout);
+
     // The exit code once the program has ended, or nothing when it is still running
     // after the timeout (or was ended by a signal: then -signal).
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);

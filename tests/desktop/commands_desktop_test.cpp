@@ -47,6 +47,19 @@ TEST_F(CommandsDesktopTest, SaveAnsweredOkAsksAboveTheMainWindowAndTheValueOutli
     closeProgram();
 }
 
+TEST_F(CommandsDesktopTest, TypingRightAfterTheStartGoesIntoTheDescription) {
+    startProgram();
+    xdotool({"type", "Z"});
+    clickToolButton("ToolButtonSave");
+    ASSERT_NE(waitForActive("Save Changes?"), 0u);
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(waitUntilGone("Save Changes?"));
+    closeProgram();
+    std::vector<Record> expected = kRecords;
+    expected[0][0] += "Z";
+    EXPECT_EQ(recordsInFile(credentials::kFileName), expected);
+}
+
 TEST_F(CommandsDesktopTest, SaveAnsweredCancelLeavesTheStoredValue) {
     startProgram();
     typePassword("9");
@@ -93,6 +106,61 @@ TEST_F(CommandsDesktopTest, ADoubleClickOnARowOfFindShowsThatRecordInTheMainWind
     EXPECT_FALSE(recordIsBeingEdited(numbers_[0]));
     closeProgram();
     EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
+}
+
+// More records than the grid shows: the keys and the wheel reach the last ones, and
+// a double-click on the row that holds the current record shows that record.
+TEST_F(CommandsDesktopTest, KeysAndTheWheelReachTheLastRowsOfALongListAndADoubleClickThere) {
+    constexpr int kMore = 40;
+    std::vector<Record> records = kRecords;
+    {
+        engine::Session session;
+        auto file = session.openTable(credentials::kFileName, engine::OpenMode::ReadWrite);
+        for (int index = 0; index < kMore; ++index) {
+            const std::string n = std::to_string(index);
+            records.push_back({"Site " + n, "site" + n + ".example", "user" + n, "pw" + n, ""});
+            file->insert(records.back());
+        }
+    }
+    const int shown = static_cast<int>(points_->rows.size());
+    const int last = static_cast<int>(records.size()) - 1;
+    ASSERT_LT(shown, last);
+    startProgram();
+
+    // Each step ends on a record the one before did not, so every choice shows.
+    const struct {
+        std::vector<std::string> keys;
+        int wheelNotches;
+        int chosen;
+    } steps[] = {
+        {{"End"}, 0, last},
+        {{"Home", "Next"}, 0, shown},
+        {{"Home", "Next", "Next", "Next", "Next", "Next", "Next", "Next", "Next", "Next", "Next"},
+         0,
+         last},
+        {{"Home"}, 5, 5},
+        {{"Home"}, 3 * last, last},
+    };
+    for (const auto& step : steps) {
+        clickToolButton("ToolButtonLookUp");
+        const Window selection = waitForActive("Select");
+        ASSERT_NE(selection, 0u);
+        std::vector<std::string> keys{"key"};
+        keys.insert(keys.end(), step.keys.begin(), step.keys.end());
+        xdotool(keys);
+        const QPoint bottom = points_->rows.back();
+        if (step.wheelNotches > 0) {
+            xdotool({"mousemove", "--window", std::to_string(selection), std::to_string(bottom.x()),
+                     std::to_string(bottom.y()), "click", "--repeat",
+                     std::to_string(step.wheelNotches), "--delay", "10", "5"});
+        }
+        // The current record stands in the grid's last row once the list has scrolled.
+        clickAt(selection, bottom, 2);
+        ASSERT_TRUE(waitUntilGone("Select"));
+        EXPECT_EQ(shownPassword(), records[step.chosen][3]) << step.chosen;
+    }
+    closeProgram();
+    EXPECT_EQ(recordsInFile(credentials::kFileName), records);
 }
 
 }  // namespace

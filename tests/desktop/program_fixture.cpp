@@ -35,7 +35,7 @@ ClickPoints measureClickPoints(const std::vector<Record>& records) {
     }
     points.passwordEditor = centreIn(form1, *form1.DBEdit4());
     RecordGrid& grid = form2.DBGrid1();
-    for (int row = 0; row < grid.rowCount(); ++row) {
+    for (int row = 0; row < grid.visibleRowCount(); ++row) {
         const QPoint inGrid(grid.columnWidth(0) / 2, row * grid.rowPitch() + grid.rowPitch() / 2);
         points.rows.push_back(grid.viewport()->mapTo(&form2, inGrid));
     }
@@ -68,9 +68,11 @@ void ProgramFixture::SetUp() {
     }
 }
 
-void ProgramFixture::startProgram() {
+void ProgramFixture::startProgram(const std::vector<std::string>& extraEnvironment) {
+    std::vector<std::string> environment = desktop_->environment();
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
     program_ = std::make_unique<ChildProcess>(std::vector<std::string>{VELTROP_PROGRAM},
-                                              folder_.path(), desktop_->environment());
+                                              folder_.path(), environment);
     mainWindow_ = display().waitForActiveWindow("Veltrop", kTimeout);
     ASSERT_NE(mainWindow_, 0u);
 }

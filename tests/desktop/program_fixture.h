@@ -26,7 +26,7 @@ namespace veltrop::testing {
 struct ClickPoints {
     std::map<std::string, QPoint> toolButtons;
     QPoint passwordEditor;
-    std::vector<QPoint> rows;  // of the selection window's grid
+    std::vector<QPoint> rows;  // of the selection window's grid, as many as fit
 };
 
 // Tests of the real program on one desktop for the whole suite: each test starts it
@@ -48,8 +48,9 @@ protected:
 
     XDisplay& display() { return desktop_->display(); }
 
-    // Starts the program and waits until its main window is framed and active.
-    void startProgram();
+    // Starts the program, with these entries added to its environment, and waits
+    // until its main window is framed and active.
+    void startProgram(const std::vector<std::string>& extraEnvironment = {});
     bool stillRunning();
     // Closes the main window with its close box; the program ends with 0.
     void closeProgram();

@@ -1,8 +1,12 @@
 #include "program_fixture.h"
 
+// Before the X headers, whose macros clash with Qt's names.
+#include "store/table.h"
+
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "probes.h"
@@ -161,9 +165,105 @@ protected:
     // What the taskbar button does for a minimised window.
     void activateFromTaskbar() { xdotool({"windowactivate", std::to_string(mainWindow_)}); }
 
+    bool maximised() {
+        return contains(display().netWmState(mainWindow_), "_NET_WM_STATE_MAXIMIZED_VERT");
+    }
+
+    // With a window of the program modal (the main window disabled beneath it), the
+    // icon's menu still works: "Restore" brings the maximised main window back to its
+    // normal size and leaves the modal window up, "Exit" ends the program at once.
+    void iconMenuWorksWhileModal(const std::string& modalTitle) {
+        display().requestMaximise(mainWindow_);
+        ASSERT_TRUE(becomes([&] { return maximised(); }));
+        ASSERT_TRUE(chooseFromIconMenu(kRestore));
+        EXPECT_TRUE(becomes([&] { return !maximised(); })) << "Restore did nothing";
+        EXPECT_TRUE(display().framedWindowNamed(modalTitle).has_value());
+        EXPECT_TRUE(stillRunning());
+
+        ASSERT_TRUE(chooseFromIconMenu(kExit));
+        EXPECT_EQ(program_->waitForExit(kTimeout), 0);
+        EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
+    }
+    // The error box is captioned with the program's title, as the main window is.
+    bool errorBoxShown() {
+        const std::vector<Window> windows = display().windowsNamed("Veltrop");
+        return std::any_of(windows.begin(), windows.end(),
+                           [&](Window window) { return window != mainWindow_; });
+    }
+
     FrameGeometry shownAt_;
     int iconClicks_ = 0;
 };
+
+TEST_F(TrayDesktopTest, StartMinimizedMapsNoWindowUntilADoubleClickOnTheIcon) {
+    display().forgetMappedWindows();
+    program_ = std::make_unique<ChildProcess>(std::vector<std::string>{VELTROP_START_MINIMIZED},
+                                              folder_.path(), desktop_->environment());
+    ASSERT_TRUE(becomes([&] { return icons().size() == 1; }));
+    // The menu opening shows the program running its event loop: start-up is over.
+    ASSERT_TRUE(openIconMenu());
+    ASSERT_TRUE(closeIconMenu());
+    EXPECT_FALSE(display().everMapped("Veltrop"));
+    EXPECT_TRUE(hidden());
+
+    ASSERT_TRUE(doubleClickIcon());
+    mainWindow_ = waitForActive("Veltrop");
+    ASSERT_NE(mainWindow_, 0u);
+    closeProgram();
+    EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
+}
+
+TEST_F(TrayDesktopTest, TheIconMenuWorksWhileTheSelectionWindowIsOpen) {
+    ASSERT_NO_FATAL_FAILURE(startWithIcon());
+    clickToolButton("ToolButtonLookUp");
+    ASSERT_NE(waitForActive("Select"), 0u);
+    iconMenuWorksWhileModal("Select");
+}
+
+TEST_F(TrayDesktopTest, TheIconMenuWorksWhileSaveChangesIsAskedAndExitPostsNothing) {
+    ASSERT_NO_FATAL_FAILURE(startWithIcon());
+    typePassword("9");
+    clickToolButton("ToolButtonSave");
+    ASSERT_NE(waitForActive("Save Changes?"), 0u);
+    iconMenuWorksWhileModal("Save Changes?");
+}
+
+TEST_F(TrayDesktopTest, TheIconMenuWorksWhileAnErrorBoxIsShown) {
+    // The first record being edited here, typing there is refused with an error.
+    engine::Session session;
+    Table holder("Table1", session, credentials::kFileName, credentials::definition());
+    holder.open();
+    holder.Edit();
+    ASSERT_NO_FATAL_FAILURE(startWithIcon());
+    typePassword("9");
+    ASSERT_TRUE(becomes([&] { return errorBoxShown(); }));
+    iconMenuWorksWhileModal("Veltrop");
+    holder.Cancel();
+}
+
+TEST_F(TrayDesktopTest, ExitFromTheIconMenuWhileAPasswordIsAskedEndsTheProgramQuietly) {
+    std::filesystem::remove(credentials::kFileName);
+    {
+        engine::Session session;
+        session.createTable(credentials::kFileName, credentials::definition());
+        session.protectTable(credentials::kFileName, "open sesame");
+    }
+    const std::string before = readFileBytes(credentials::kFileName);
+    display().forgetMappedWindows();
+    program_ = std::make_unique<ChildProcess>(std::vector<std::string>{VELTROP_PROGRAM},
+                                              folder_.path(), desktop_->environment());
+    ASSERT_NE(waitForActive("Enter password"), 0u);
+    ASSERT_TRUE(becomes([&] { return icons().size() == 1; }));
+    ASSERT_TRUE(chooseFromIconMenu(kRestore));
+    ASSERT_TRUE(becomes([&] { return menus().empty(); }));
+    EXPECT_TRUE(display().framedWindowNamed("Enter password").has_value());
+
+    ASSERT_TRUE(chooseFromIconMenu(kExit));
+    EXPECT_EQ(program_->waitForExit(kTimeout), 0);
+    EXPECT_FALSE(display().everMapped("Application Error"));
+    EXPECT_FALSE(display().everMapped("Veltrop"));
+    EXPECT_EQ(readFileBytes(credentials::kFileName), before);
+}
 
 TEST_F(TrayDesktopTest, MinimizeHidesIntoTheIconAndADoubleClickBringsTheWindowBackOnTop) {
     ASSERT_NO_FATAL_FAILURE(startWithIcon());

@@ -15,6 +15,9 @@ int ignoreError(Display*, XErrorEvent*) {
     return 0;
 }
 
+// Who asks the window manager for a change: a pager or the user, not an application.
+constexpr long kSourcePager = 2;
+
 // Deep enough for the window manager's frame and its decoration layers.
 constexpr int kSearchDepth = 4;
 // Deeper still: a tray host's frame, its panel, the socket and the icon in it.
@@ -56,6 +59,8 @@ bool XDisplay::waitUntil(const std::function<bool()>& condition,
                 watch(event.xcreatewindow.window);
             } else if (event.type == ReparentNotify) {
                 watch(event.xreparent.window);
+            } else if (event.type == MapNotify) {
+                mappedTitles_.insert(title(event.xmap.window));
             }
         }
         if (condition()) {
@@ -403,15 +408,40 @@ bool XDisplay::selectionHasOwner(const char* selection) {
 }
 
 void XDisplay::requestClose(Window client) {
+    sendToWindowManager(client, "_NET_CLOSE_WINDOW", {CurrentTime, kSourcePager});
+}
+
+void XDisplay::requestMaximise(Window client) {
+    constexpr long kAdd = 1;
+    sendToWindowManager(client, "_NET_WM_STATE",
+                        {kAdd, static_cast<long>(atom("_NET_WM_STATE_MAXIMIZED_VERT")),
+                         static_cast<long>(atom("_NET_WM_STATE_MAXIMIZED_HORZ")), kSourcePager});
+}
+
+void XDisplay::sendToWindowManager(Window client, const char* message,
+                                   std::initializer_list<long> data) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = client;
-    event.xclient.message_type = atom("_NET_CLOSE_WINDOW");
+    event.xclient.message_type = atom(message);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = CurrentTime;
-    event.xclient.data.l[1] = 2;  // a pager or the user, not an application
+    int index = 0;
+    for (long value : data) {
+        event.xclient.data.l[index++] = value;
+    }
     XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display_);
+}
+
+bool XDisplay::everMapped(const std::string& title) {
+    // Takes in the events that have come since the last wait.
+    waitUntil([] { return true; }, std::chrono::milliseconds(0));
+    return mappedTitles_.count(title) > 0;
+}
+
+void XDisplay::forgetMappedWindows() {
+    waitUntil([] { return true; }, std::chrono::milliseconds(0));
+    mappedTitles_.clear();
 }
 
 }  // namespace veltrop::testing

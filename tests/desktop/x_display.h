@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,13 @@ public:
 
     // What the window's close box does: asks the window manager to close it.
     void requestClose(Window client);
+    // What the title bar's maximise box does.
+    void requestMaximise(Window client);
+
+    // Whether a window with this title was mapped since the connection was opened or
+    // told to forget, even if it is gone again.
+    bool everMapped(const std::string& title);
+    void forgetMappedWindows();
 
 private:
     Atom atom(const char* name);
@@ -87,7 +96,10 @@ private:
     void watch(Window window);
     void collectClients(Window window, int depth, std::vector<Window>& clients);
 
+    void sendToWindowManager(Window client, const char* message, std::initializer_list<long> data);
+
     Display* display_ = nullptr;
+    std::set<std::string> mappedTitles_;
     Window root_ = 0;
 };
 

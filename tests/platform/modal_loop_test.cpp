@@ -101,7 +101,7 @@ TEST_F(ModalLoopTest, RefusesAVisibleDisabledOrAlreadyModalWindow) {
     EXPECT_TRUE(refusedInside);
 }
 
-TEST_F(ModalLoopTest, DisablesExactlyTheVisibleEnabledWindowsAndReenablesExactlyThose) {
+TEST_F(ModalLoopTest, DisablesExactlyTheVisibleEnabledFormsAndReenablesExactlyThose) {
     Form visibleEnabled;
     visibleEnabled.show();
     Form visibleDisabled;
@@ -109,6 +109,9 @@ TEST_F(ModalLoopTest, DisablesExactlyTheVisibleEnabledWindowsAndReenablesExactly
     visibleDisabled.show();
     Form hiddenEnabled;
     Form dialog;
+    // A window that is no form, such as Qt's window for the notification-area icon.
+    QWidget iconWindow;
+    iconWindow.show();
 
     bool checked = false;
     later(0, [&] {
@@ -116,6 +119,7 @@ TEST_F(ModalLoopTest, DisablesExactlyTheVisibleEnabledWindowsAndReenablesExactly
         EXPECT_FALSE(visibleDisabled.isEnabled());
         EXPECT_TRUE(hiddenEnabled.isEnabled());
         EXPECT_TRUE(dialog.isEnabled());
+        EXPECT_TRUE(iconWindow.isEnabled());
         checked = true;
         dialog.setModalResult(1);
     });
