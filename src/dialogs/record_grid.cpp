@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/guard.h"
+#include "dialogs/record_grid_accessible.h"
 #include "platform/guarded_connect.h"
 #include "store/table.h"
 
@@ -26,6 +27,7 @@ constexpr engine::RecordNumber kMostScrollPositions = 1 << 30;
 }  // namespace
 
 RecordGrid::RecordGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    RecordGridAccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -102,7 +104,7 @@ int RecordGrid::columnsWidth() const {
     return width;
 }
 
-QString RecordGrid::rowText(int row, int column) const {
+QString RecordGrid::cellText(int row, int column) const {
     const int field = columns_.at(column).field;
     const auto& values = rows_.rows().at(row).values;
     if (field < 0 || field >= static_cast<int>(values.size())) {
@@ -112,7 +114,7 @@ QString RecordGrid::rowText(int row, int column) const {
 }
 
 QString RecordGrid::fieldText(int column) const {
-    return rows_.current() ? rowText(rows_.active(), column) : QString();
+    return rows_.current() ? cellText(rows_.active(), column) : QString();
 }
 
 void RecordGrid::recordChanged() {
@@ -126,7 +128,8 @@ void RecordGrid::reread() {
         rows_.clear();
     }
     updateScrollBars();
-    updateAccessibleText();
+    // The rows may hold other values now, whatever their numbers.
+    announceCurrentRow(-1);
     viewport()->update();
 }
 
@@ -135,10 +138,46 @@ void RecordGrid::move(Move step) {
     if (!table_ || !table_->active()) {
         return;
     }
+    const engine::RecordNumber shownBefore = firstShown();
     step(table_->file());
     updateScrollBars();
-    updateAccessibleText();
+    announceCurrentRow(shownBefore);
     viewport()->update();
+}
+
+engine::RecordNumber RecordGrid::firstShown() const {
+    return rows_.rows().empty() ? -1 : rows_.rows().front().number;
+}
+
+void RecordGrid::announceCurrentRow(engine::RecordNumber firstShownBefore) {
+    RecordGridAccessible::currentRowMoved(*this,
+                                          firstShownBefore < 0 || firstShown() != firstShownBefore);
+}
+
+void RecordGrid::selectRow(int row) {
+    if (row >= 0 && row < rowCount() && row != currentRow()) {
+        move([&](auto&) { rows_.select(row); });
+    }
+}
+
+std::vector<int> RecordGrid::drawnColumns() const {
+    std::vector<int> drawn;
+    for (int column = 0; column < static_cast<int>(columns_.size()); ++column) {
+        if (columns_[column].declared.visible) {
+            drawn.push_back(column);
+        }
+    }
+    return drawn;
+}
+
+QRect RecordGrid::cellRect(int row, int column) const {
+    int left = -horizontalScrollBar()->value();
+    for (int before = 0; before < column; ++before) {
+        if (columns_[before].declared.visible) {
+            left += columns_[before].width + kGridLine;
+        }
+    }
+    return QRect(left, row * rowPitch(), columnWidth(column), cellHeight());
 }
 
 // Whole rows only: as many as fit above the horizontal scroll bar, which shows when
@@ -223,16 +262,6 @@ void RecordGrid::scrollBarReleased() {
     });
 }
 
-void RecordGrid::updateAccessibleText() {
-    QStringList shown;
-    for (int column = 0; rows_.current() && column < static_cast<int>(columns_.size()); ++column) {
-        if (columns_[column].declared.visible) {
-            shown.append(fieldText(column));
-        }
-    }
-    setAccessibleDescription(shown.join(QStringLiteral(", ")));
-}
-
 bool RecordGrid::handleKey(int key, bool control) {
     const int current = currentRow();
     const auto toFirstShown = [&](auto& file) { rows_.moveBy(file, -current); };
@@ -282,10 +311,7 @@ void RecordGrid::mousePressEvent(QMouseEvent* event) {
         if (event->button() != Qt::LeftButton) {
             return;
         }
-        const int row = static_cast<int>(event->position().y()) / rowPitch();
-        if (row < rowCount() && row != currentRow()) {
-            move([&](auto&) { rows_.select(row); });
-        }
+        selectRow(static_cast<int>(event->position().y()) / rowPitch());
     });
 }
 
@@ -323,6 +349,8 @@ void RecordGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
 
 void RecordGrid::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
+    // The focus is on the current row.
+    guarded([&] { announceCurrentRow(firstShown()); });
     viewport()->update();
 }
 
@@ -363,7 +391,7 @@ void RecordGrid::paintRow(QPainter& painter, int row, int top) const {
         painter.setPen(text);
         painter.drawText(cell.adjusted(kCellPadding, 0, -kCellPadding, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         rowText(row, column));
+                         cellText(row, column));
         x += shown.width;
         painter.setPen(line);
         painter.drawLine(x, top, x, top + height);

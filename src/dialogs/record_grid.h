@@ -51,6 +51,15 @@ public:
     int rowPitch() const;
     int columnWidth(int column) const;
 
+    // The columns drawn, in order; the field a column shows; a shown row's text in a
+    // column, and where that cell is in the viewport.
+    std::vector<int> drawnColumns() const;
+    const char* columnField(int column) const { return columns_.at(column).declared.field; }
+    QString cellText(int row, int column) const;
+    QRect cellRect(int row, int column) const;
+    // Makes a shown row current, as a click on it does.
+    void selectRow(int row);
+
 signals:
     // A left double-click anywhere in the rows' area.
     void doubleClicked();
@@ -78,10 +87,10 @@ private:
     void reread();
     void layoutRows();
     void updateScrollBars();
-    void updateAccessibleText();
+    void announceCurrentRow(engine::RecordNumber firstShownBefore);
+    engine::RecordNumber firstShown() const;
     int columnsWidth() const;
     int cellHeight() const;
-    QString rowText(int row, int column) const;
     void paintRow(QPainter& painter, int row, int top) const;
 
     struct Column {

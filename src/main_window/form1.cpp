@@ -92,6 +92,8 @@ TForm1::~TForm1() = default;
 
 void TForm1::applyWindowSettings() {
     setWindowTitle(QString::fromLatin1(form1::kWindow.caption));
+    // A main window, which screen readers announce as a frame.
+    setAccessibleRole(QAccessible::Window);
     setWindowIcon(programIcon());
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     setFont(sansSerifFont(form1::kWindow.fontPixels));

@@ -3,12 +3,15 @@
 #include <QCloseEvent>
 
 #include "core/guard.h"
+#include "platform/form_accessibility.h"
 #include "platform/program_state.h"
 #include "platform/termination.h"
 
 namespace veltrop {
 
-Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {}
+Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
+    installFormAccessibility();
+}
 
 void Form::setModalResult(int result) {
     modalResult_ = result;

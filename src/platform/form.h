@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QWidget>
 
 #include "platform/modal_result.h"
@@ -17,6 +18,10 @@ public:
     int modalResult() const { return modalResult_; }
     void setModalResult(int result);
 
+    // What kind of window assistive technology is told this is: a dialog unless set.
+    QAccessible::Role accessibleRole() const { return accessibleRole_; }
+    void setAccessibleRole(QAccessible::Role role) { accessibleRole_ = role; }
+
     // True while showModal runs for this form.
     bool showingModal() const { return showingModal_; }
 
@@ -31,6 +36,7 @@ private:
 
     int modalResult_ = ModalResult::Running;
     bool showingModal_ = false;
+    QAccessible::Role accessibleRole_ = QAccessible::Dialog;
 };
 
 }  // namespace veltrop

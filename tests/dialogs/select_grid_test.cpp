@@ -50,7 +50,6 @@ TEST_F(SelectGridTest, WindowGridAndColumnsAreAsDesigned) {
     EXPECT_EQ(grid().fieldText(2), "user0");
     EXPECT_EQ(grid().fieldText(3), "pw0");
     EXPECT_EQ(grid().accessibleName(), "Select Record to View/Modify");
-    EXPECT_EQ(grid().accessibleDescription(), "Site 0, https://site0.example");
 }
 
 TEST_F(SelectGridTest, KeysOnlyMoveTheCurrentRowAndNeverChangeTheTable) {
