@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "engine/connection.h"
 #include "engine/file_probe.h"
@@ -94,6 +95,29 @@ void removeStaleSiblings(const std::string& fileName) {
 void removeSiblingFile(const std::string& path) {
     unlink((path + "-journal").c_str());
     unlink(path.c_str());
+}
+
+// Builds a new file aside and links it into place, so that the name never shows a
+// half-made file and an existing file is never replaced.
+void createAside(const std::string& fileName,
+                 const std::function<void(const std::string& building)>& build) {
+    struct stat info {};
+    if (lstat(fileName.c_str(), &info) == 0) {
+        fail(ErrorCode::TableExists, fileName);
+    }
+    const std::string building = makeSiblingFile(fileName);
+    try {
+        build(building);
+        if (link(building.c_str(), fileName.c_str()) != 0) {
+            fail(errno == EEXIST ? ErrorCode::TableExists : ErrorCode::WriteFailed, fileName,
+                 std::strerror(errno));
+        }
+    } catch (...) {
+        removeSiblingFile(building);
+        throw;
+    }
+    removeSiblingFile(building);
+    syncDirectory(fileName);
 }
 
 // Reading the schema is the first statement: the storage library finds out only then
@@ -229,34 +253,16 @@ std::unique_ptr<TableFile> Session::openTable(const std::string& fileName, OpenM
                                        std::move(locks));
 }
 void Session::createTable(const std::string& fileName, const TableDefinition& definition) {
-    struct stat info {};
-    if (lstat(fileName.c_str(), &info) == 0) {
-        fail(ErrorCode::TableExists, fileName);
-    }
-    // Built aside and linked into place, so the name never shows a half-made table
-    // and an existing file is never replaced.
-    const std::string building = makeSiblingFile(fileName);
-    try {
-        {
-            Connection connection(building, false, options_);
-            connection.execute("PRAGMA page_size = 4096");
-            connection.execute("PRAGMA synchronous = FULL");
-            connection.execute("BEGIN");
-            for (const auto& statement : schema::createStatements(definition)) {
-                connection.execute(statement);
-            }
-            connection.execute("COMMIT");
+    createAside(fileName, [&](const std::string& building) {
+        Connection connection(building, false, options_);
+        connection.execute("PRAGMA page_size = 4096");
+        connection.execute("PRAGMA synchronous = FULL");
+        connection.execute("BEGIN");
+        for (const auto& statement : schema::createStatements(definition)) {
+            connection.execute(statement);
         }
-        if (link(building.c_str(), fileName.c_str()) != 0) {
-            fail(errno == EEXIST ? ErrorCode::TableExists : ErrorCode::WriteFailed, fileName,
-                 std::strerror(errno));
-        }
-    } catch (...) {
-        removeSiblingFile(building);
-        throw;
-    }
-    removeSiblingFile(building);
-    syncDirectory(fileName);
+        connection.execute("COMMIT");
+    });
 }
 
 namespace {
@@ -342,26 +348,12 @@ void Session::restructureTable(const std::string& fileName, const TableDefinitio
 }
 
 void Session::backupTable(const std::string& fileName, const std::string& copyName) {
-    struct stat info {};
-    if (lstat(copyName.c_str(), &info) == 0) {
-        fail(ErrorCode::TableExists, copyName);
-    }
-    const auto inUse = RecordLockRegistry::forFile(fileName);
-    // Read-write, because the copy is attached through the same connection.
-    Opened source = connect(fileName, false);
-    const std::string building = makeSiblingFile(copyName);
-    try {
+    createAside(copyName, [&](const std::string& building) {
+        const auto inUse = RecordLockRegistry::forFile(fileName);
+        // Read-write, because the copy is attached through the same connection.
+        Opened source = connect(fileName, false);
         fillCopy(*source.connection, building, source.sameKeyText, exportAll);
-        if (link(building.c_str(), copyName.c_str()) != 0) {
-            fail(errno == EEXIST ? ErrorCode::TableExists : ErrorCode::WriteFailed, copyName,
-                 std::strerror(errno));
-        }
-    } catch (...) {
-        removeSiblingFile(building);
-        throw;
-    }
-    removeSiblingFile(building);
-    syncDirectory(copyName);
+    });
 }
 
 }  // namespace veltrop::engine
