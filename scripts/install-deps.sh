@@ -10,6 +10,7 @@ packages=(
     dbus-daemon
     dpkg-dev file desktop-file-utils appstream lintian
     bc time
+    clang libclang-rt-14-dev
 )
 
 missing=()
