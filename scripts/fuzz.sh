@@ -24,4 +24,5 @@ else
     mkdir -p "build-fuzz/corpus/$target"
     options+=("-max_total_time=$seconds" "build-fuzz/corpus/$target")
 fi
-QT_QPA_PLATFORM=offscreen "build-fuzz/fuzz/fuzz_$target" "${options[@]}" "fuzz/corpus/$target"
+QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan_suppressions.txt" \
+    "build-fuzz/fuzz/fuzz_$target" "${options[@]}" "fuzz/corpus/$target"
