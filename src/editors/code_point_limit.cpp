@@ -92,7 +92,10 @@ QValidator::State CodePointLimit::validate(QString& input, int& pos) const {
     const Range inserted = insertedRange(input);
     const QStringView insertion =
         QStringView(input).mid(inserted.start, inserted.end - inserted.start);
-    const qsizetype room = limit_ - (length - codePoints(insertion));
+    // The text around the insertion counted on its own: half a pair at an edge of the
+    // insertion pairs up with a lone half beside it in the input, and no more once cut.
+    const qsizetype room = limit_ - codePoints(QStringView(input).left(inserted.start)) -
+                           codePoints(QStringView(input).mid(inserted.end));
     const QString kept =
         room > 0 ? Field::cutToSize(insertion.toString(), static_cast<int>(room)) : QString();
     input = input.left(inserted.start) + kept + input.mid(inserted.end);

@@ -121,10 +121,25 @@ void createAside(const std::string& fileName,
 }
 
 // Reading the schema is the first statement: the storage library finds out only then
-// whether the file is a database at all and whether its key fits.
+// whether the file is a database at all and whether its key fits. What it then cannot
+// make of the schema (a format number it does not know, a size past its limits) is the
+// file's doing, not a failure of the library.
 void verifyReadable(Connection& connection) {
-    auto probe = connection.query("SELECT count(*) FROM sqlite_master");
-    probe.step();
+    try {
+        auto probe = connection.query("SELECT count(*) FROM sqlite_master");
+        probe.step();
+    } catch (const EngineError& error) {
+        const int native = error.context().empty() ? 0 : error.context().back().nativeCode;
+        if (error.code() != ErrorCode::StorageFailure ||
+            ((native & 0xff) != SQLITE_ERROR && (native & 0xff) != SQLITE_TOOBIG)) {
+            throw;
+        }
+        std::vector<ErrorContext> context = error.context();
+        for (auto& entry : context) {
+            entry.code = ErrorCode::TableDamaged;
+        }
+        throw EngineError(ErrorCode::TableDamaged, std::move(context));
+    }
 }
 
 void verifyComplete(Connection& connection, long long fileSize) {

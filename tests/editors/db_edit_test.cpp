@@ -233,6 +233,21 @@ TEST_F(DBEditTest, APasteGetsInOnlyAsFarAsItFits) {
     EXPECT_EQ(storedRecords()[0][2], "é😀23456789ABCDEFGHIJ");
 }
 
+TEST_F(DBEditTest, HalvesOfAPairAtTheEdgesOfAPasteNeverLetItPastTheLimit) {
+    open();
+    const QString full = QString(19, 'x') + QChar(0xDC00);
+    setClipboardText(full);
+    clickInto(dbEdit3_);
+    dbEdit3_->selectAll();
+    QTest::keyClick(dbEdit3_, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(dbEdit3_->text(), full);
+    // The paste's lone high half pairs up with the lone low one only while it is whole.
+    dbEdit3_->setCursorPosition(19);
+    setClipboardText(QString("c") + QChar(0xD83D));
+    dbEdit3_->pasteFromClipboard();
+    EXPECT_EQ(dbEdit3_->text(), full);
+}
+
 TEST_F(DBEditTest, AnOverlongStoredValueShowsWholeAndIsCutWhenWrittenBack) {
     open();
     {

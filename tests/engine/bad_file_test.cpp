@@ -88,6 +88,15 @@ void writeTableOfNoFields() {
         "INSERT INTO records VALUES (1, 2.5, x'00ff')");
 }
 
+// A table whose header names a schema format the storage library does not know.
+void writeUnknownSchemaFormat() {
+    engine::Session session;
+    session.createTable(kFile, credentials::definition());
+    std::string bytes = testing::readFileBytes(kFile);
+    bytes[47] = 9;  // the schema format number, 1 to 4
+    testing::writeFileBytes(kFile, bytes);
+}
+
 void writeProtectedTable() {
     engine::Session session;
     testing::createCredentialTable(session, kFile, {{"Mail", "mail.example.org", "a", "b", ""}});
@@ -122,6 +131,8 @@ std::vector<BadFile> badFiles() {
         {"TableOfOtherFields", writeTableOfOtherFields, std::nullopt, ErrorCode::WrongStructure},
         {"TableOfNoFields", writeTableOfNoFields, ErrorCode::WrongStructure,
          ErrorCode::WrongStructure},
+        {"UnknownSchemaFormat", writeUnknownSchemaFormat, ErrorCode::TableDamaged,
+         ErrorCode::TableDamaged},
         {"ProtectedTableWithoutPassword", writeProtectedTable, ErrorCode::InsufficientRights,
          ErrorCode::InsufficientRights},
     };
