@@ -16,6 +16,7 @@
 #include "engine/file_probe.h"
 #include "engine/record_lock_registry.h"
 #include "engine/schema.h"
+#include "engine/schema_guard.h"
 #include "engine/sole_use.h"
 #include "engine/table_key.h"
 
@@ -221,6 +222,7 @@ Session::Opened Session::connect(const std::string& fileName, bool readOnly) {
     }
     Opened opened;
     if (facts.kind == FileKind::Plain) {
+        admitSchema(fileName, Secret(), readOnly, options_.busyTimeoutMs);
         opened.connection = std::make_unique<Connection>(fileName, readOnly, options_);
         verifyReadable(*opened.connection);
     } else {
@@ -229,9 +231,11 @@ Session::Opened Session::connect(const std::string& fileName, bool readOnly) {
             fail(ErrorCode::NotATable, fileName);
         }
         for (const auto& password : passwords_) {
-            auto candidate = std::make_unique<Connection>(fileName, readOnly, options_);
             const Secret& key = keys_.keyFor(password, *salt);
-            candidate->setKey(rawKeyText(key));
+            const Secret keyText = rawKeyText(key);
+            admitSchema(fileName, keyText, readOnly, options_.busyTimeoutMs);
+            auto candidate = std::make_unique<Connection>(fileName, readOnly, options_);
+            candidate->setKey(keyText);
             try {
                 verifyReadable(*candidate);
             } catch (const EngineError& error) {
@@ -303,8 +307,19 @@ void fillCopy(Connection& source, const std::string& copyName, const Secret& key
     source.execute("DETACH DATABASE copy");
 }
 
-void exportAll(Connection& source) {
-    source.execute("SELECT sqlcipher_export('copy')");
+// The copy gets the table, its indexes and its record numbers, and nothing else the
+// file may hold.
+void copyRecords(Connection& source, const TableDefinition& definition) {
+    for (const auto& statement : schema::createStatements(definition, "copy")) {
+        source.execute(statement);
+    }
+    source.execute("INSERT INTO copy.records SELECT * FROM main.records");
+    source.execute(
+        "INSERT OR REPLACE INTO copy.sqlite_sequence SELECT * FROM main.sqlite_sequence");
+}
+
+void copyAll(Connection& source) {
+    copyRecords(source, schema::read(source));
 }
 
 }  // namespace
@@ -334,13 +349,13 @@ void Session::protectTable(const std::string& fileName, const std::string& passw
     const Salt salt = randomSalt();
     Secret key = deriveTableKey(password, salt);
     const Secret keyText = rawKeyText(key, &salt);
-    rewrite(fileName, &keyText, exportAll);
+    rewrite(fileName, &keyText, copyAll);
     keys_.remember(password, salt, std::move(key));
 }
 
 void Session::unprotectTable(const std::string& fileName) {
     const Secret plain;
-    rewrite(fileName, &plain, exportAll);
+    rewrite(fileName, &plain, copyAll);
 }
 
 void Session::restructureTable(const std::string& fileName, const TableDefinition& wider) {
@@ -353,12 +368,7 @@ void Session::restructureTable(const std::string& fileName, const TableDefinitio
                 fail(ErrorCode::WrongStructure, fileName, "A field may only be made wider");
             }
         }
-        for (const auto& statement : schema::createStatements(wider, "copy")) {
-            source.execute(statement);
-        }
-        source.execute("INSERT INTO copy.records SELECT * FROM main.records");
-        source.execute(
-            "INSERT OR REPLACE INTO copy.sqlite_sequence SELECT * FROM main.sqlite_sequence");
+        copyRecords(source, wider);
     });
 }
 
@@ -367,7 +377,7 @@ void Session::backupTable(const std::string& fileName, const std::string& copyNa
         const auto inUse = RecordLockRegistry::forFile(fileName);
         // Read-write, because the copy is attached through the same connection.
         Opened source = connect(fileName, false);
-        fillCopy(*source.connection, building, source.sameKeyText, exportAll);
+        fillCopy(*source.connection, building, source.sameKeyText, copyAll);
     });
 }
 
