@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -324,7 +325,40 @@ void copyAll(Connection& source) {
 
 }  // namespace
 
-void Session::rewrite(const std::string& fileName, const Secret* newKeyText, const Fill& fill) {
+namespace {
+
+// The file a rewrite replaces: the one a symbolic link leads to, so that the new file is
+// built beside it and takes its place, not the link's. A file with more than one name
+// would keep its old contents under the others, so it is refused.
+std::string rewrittenFile(const std::string& fileName) {
+    struct stat info {};
+    if (lstat(fileName.c_str(), &info) != 0) {
+        fail(errno == ENOENT ? ErrorCode::TableNotFound : ErrorCode::ReadFailed, fileName,
+             std::strerror(errno));
+    }
+    std::string target = fileName;
+    if (S_ISLNK(info.st_mode)) {
+        char* resolved = realpath(fileName.c_str(), nullptr);
+        if (!resolved || stat(resolved, &info) != 0) {
+            std::free(resolved);
+            fail(ErrorCode::TableNotFound, fileName, std::strerror(errno));
+        }
+        target = resolved;
+        std::free(resolved);
+    }
+    if (info.st_nlink > 1) {
+        fail(ErrorCode::WriteFailed, fileName,
+             "The table file has " + std::to_string(info.st_nlink) +
+                 " names (hard links), which would keep the old records; remove the others "
+                 "first");
+    }
+    return target;
+}
+
+}  // namespace
+
+void Session::rewrite(const std::string& name, const Secret* newKeyText, const Fill& fill) {
+    const std::string fileName = rewrittenFile(name);
     const SoleUse alone(fileName);
     removeStaleSiblings(fileName);
     Opened source = connect(fileName, false);
