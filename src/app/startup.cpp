@@ -5,7 +5,9 @@
 #include "app/startup_failure.h"
 #include "app/table_file_setup.h"
 #include "app/window_set.h"
+#include "engine/aside_files.h"
 #include "platform/termination.h"
+#include "store/credential_table.h"
 
 namespace veltrop {
 
@@ -14,6 +16,7 @@ int runProgram(Application& app, const WindowFactory& factory) {
     WindowSet windows;
     try {
         session.emplace();
+        engine::removeLeftovers(credentials::kFileName);
         createMissingCredentialTable(*session);
         windows.create(factory, *session);
     } catch (...) {

@@ -1,6 +1,5 @@
 #include "engine/session.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <functional>
 
+#include "engine/aside_files.h"
 #include "engine/connection.h"
 #include "engine/file_probe.h"
 #include "engine/record_lock_registry.h"
@@ -20,6 +20,7 @@
 #include "engine/schema_guard.h"
 #include "engine/sole_use.h"
 #include "engine/table_key.h"
+#include "engine/test_point.h"
 
 namespace veltrop::engine {
 
@@ -46,11 +47,6 @@ void initializeStorage() {
     }
 }
 
-std::string directoryOf(const std::string& fileName) {
-    const auto slash = fileName.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
-}
-
 // A rename or link is only durable once the directory itself is on disk.
 void syncDirectory(const std::string& fileName) {
     const int fd = open(directoryOf(fileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -62,7 +58,7 @@ void syncDirectory(const std::string& fileName) {
 
 // A new file beside fileName, readable and writable by its owner only.
 std::string makeSiblingFile(const std::string& fileName) {
-    std::string path = fileName + ".new-XXXXXX";
+    std::string path = fileName + kRewriteMarker + "XXXXXX";
     const int fd = mkstemp(path.data());
     if (fd < 0) {
         fail(errno == ENOSPC ? ErrorCode::DiskFull : ErrorCode::WriteFailed, fileName,
@@ -70,33 +66,6 @@ std::string makeSiblingFile(const std::string& fileName) {
     }
     close(fd);
     return path;
-}
-
-void removeSiblingFile(const std::string& path);
-
-// Files written aside by a rewrite that was killed. Only called by whoever holds the
-// table alone, so no other rewrite can be writing one now.
-void removeStaleSiblings(const std::string& fileName) {
-    const std::string directory = directoryOf(fileName);
-    const auto slash = fileName.rfind('/');
-    const std::string prefix =
-        (slash == std::string::npos ? fileName : fileName.substr(slash + 1)) + ".new-";
-    DIR* entries = opendir(directory.c_str());
-    if (!entries) {
-        return;
-    }
-    while (const dirent* entry = readdir(entries)) {
-        const std::string name = entry->d_name;
-        if (name.rfind(prefix, 0) == 0 && name.size() == prefix.size() + 6) {
-            removeSiblingFile(directory + "/" + name);
-        }
-    }
-    closedir(entries);
-}
-
-void removeSiblingFile(const std::string& path) {
-    unlink((path + "-journal").c_str());
-    unlink(path.c_str());
 }
 
 // Builds a new file aside and links it into place, so that the name never shows a
@@ -115,10 +84,10 @@ void createAside(const std::string& fileName,
                  std::strerror(errno));
         }
     } catch (...) {
-        removeSiblingFile(building);
+        removeAsideFile(building);
         throw;
     }
-    removeSiblingFile(building);
+    removeAsideFile(building);
     syncDirectory(fileName);
 }
 
@@ -360,20 +329,23 @@ std::string rewrittenFile(const std::string& fileName) {
 void Session::rewrite(const std::string& name, const Secret* newKeyText, const Fill& fill) {
     const std::string fileName = rewrittenFile(name);
     const SoleUse alone(fileName);
-    removeStaleSiblings(fileName);
+    // Only a rewrite that was killed can have left one: this one holds the table alone.
+    removeMarkedFiles(directoryOf(fileName), fileName.substr(fileName.rfind('/') + 1),
+                      kRewriteMarker);
     Opened source = connect(fileName, false);
     schema::read(*source.connection);
     const std::string rewritten = makeSiblingFile(fileName);
     try {
         fillCopy(*source.connection, rewritten, newKeyText ? *newKeyText : source.sameKeyText,
                  fill);
+        reachPoint("rewrite-filled");
         source.connection.reset();
         if (rename(rewritten.c_str(), fileName.c_str()) != 0) {
             fail(ErrorCode::WriteFailed, fileName, std::strerror(errno));
         }
     } catch (...) {
         source.connection.reset();
-        removeSiblingFile(rewritten);
+        removeAsideFile(rewritten);
         throw;
     }
     syncDirectory(fileName);

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 
+#include "engine/aside_files.h"
 #include "store/credential_table.h"
 #include "table_tool/command.h"
 #include "table_tool/table_access.h"
@@ -87,6 +88,7 @@ int runCommand(const Command& command, const QStringList& arguments, std::FILE* 
         return kDone;
     }
     auto [fileName, own] = splitFile(command, parser.positionalArguments());
+    engine::removeLeftovers(fileName);
     PasswordSource passwords(parser.optionNames().contains("password-stdin"));
     CommandContext context{fileName, own, parser, passwords, sessionOptions, out, err};
     try {

@@ -15,7 +15,7 @@ void runExport(CommandContext& context) {
     engine::Session session(context.sessionOptions);
     unlock(session, context.fileName, context.passwords);
     auto table = openCredentialTable(session, context.fileName, engine::OpenMode::ReadOnly);
-    OutputFile output(context.value("output"), context.isSet("force"));
+    OutputFile output(context.value("output"), context.isSet("force"), context.fileName);
     std::fputs(
         "veltrop-table: warning: the export is not encrypted; anyone who can read it "
         "sees every password\n",
