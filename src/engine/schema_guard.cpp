@@ -2,8 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+#include <time.h>
+
 #include <algorithm>
 #include <cctype>
+#include <mutex>
+#include <set>
+#include <tuple>
 
 #include "engine/error.h"
 #include "engine/schema_probe.h"
@@ -184,6 +190,46 @@ std::string shown(const std::string& name) {
     return name.size() > kLongestShownName ? text + "..." : text;
 }
 
+// A file as it is now: any write changes its change time, a rename its inode.
+using FileState = std::tuple<dev_t, ino_t, off_t, long, long>;
+
+// The file's state, when it has not changed for a while: the change time has the
+// granularity of the kernel's clock tick, so a file changed within the last second
+// could change again without its change time showing it.
+std::optional<FileState> settledStateOf(const std::string& fileName) {
+    struct stat info {};
+    timespec now{};
+    if (stat(fileName.c_str(), &info) != 0 || clock_gettime(CLOCK_REALTIME, &now) != 0 ||
+        now.tv_sec - info.st_ctim.tv_sec < 2) {
+        return std::nullopt;
+    }
+    return FileState{info.st_dev, info.st_ino, info.st_size, info.st_ctim.tv_sec,
+                     info.st_ctim.tv_nsec};
+}
+
+// Files the probe found sound, as they were then: the program opens its table with
+// several cursors, and one probe is enough for all while the file stays as it is.
+class AdmittedFiles {
+public:
+    bool contains(const FileState& state) {
+        const std::lock_guard<std::mutex> guard(mutex_);
+        return states_.count(state) != 0;
+    }
+    void add(const FileState& state) {
+        const std::lock_guard<std::mutex> guard(mutex_);
+        states_.insert(state);
+    }
+
+private:
+    std::mutex mutex_;
+    std::set<FileState> states_;
+};
+
+AdmittedFiles& admittedFiles() {
+    static AdmittedFiles* files = new AdmittedFiles;
+    return *files;
+}
+
 [[noreturn]] void damaged(const std::string& fileName, const std::vector<std::string>& findings) {
     std::vector<ErrorContext> context{{ErrorCode::TableDamaged, 0, "Table: " + fileName}};
     for (const auto& finding : findings) {
@@ -217,6 +263,10 @@ std::vector<std::string> unexpectedObjects(const std::vector<SchemaObject>& obje
 
 void admitSchema(const std::string& fileName, const Secret& keyText, bool readOnly,
                  int busyTimeoutMs) {
+    const auto before = settledStateOf(fileName);
+    if (before && admittedFiles().contains(*before)) {
+        return;
+    }
     const ProbeOutcome outcome = probeSchema(fileName, keyText, readOnly, busyTimeoutMs);
     if (outcome.crashed) {
         damaged(fileName, {"The storage library fails on the file's schema"});
@@ -225,6 +275,9 @@ void admitSchema(const std::string& fileName, const Secret& keyText, bool readOn
         const auto findings = unexpectedObjects(outcome.objects);
         if (!findings.empty()) {
             damaged(fileName, findings);
+        }
+        if (before) {
+            admittedFiles().add(*before);
         }
     }
 }
