@@ -14,6 +14,7 @@
 #include "engine/error.h"
 #include "engine/schema_probe.h"
 #include "engine/schema_statements.h"
+#include "engine/session.h"
 
 namespace veltrop::engine {
 
@@ -131,12 +132,13 @@ std::vector<std::string> unexpectedObjects(const std::vector<SchemaObject>& obje
 }
 
 void admitSchema(const std::string& fileName, const Secret& keyText, bool readOnly,
-                 int busyTimeoutMs) {
+                 const SessionOptions& options) {
     const auto before = settledStateOf(fileName);
     if (before && admittedFiles().contains(*before)) {
         return;
     }
-    const ProbeOutcome outcome = probeSchema(fileName, keyText, readOnly, busyTimeoutMs);
+    const ProbeOutcome outcome = probeSchema(fileName, keyText, readOnly, options.busyTimeoutMs,
+                                             options.busyTimeoutMs + options.schemaProbeSpareMs);
     if (outcome.crashed) {
         damaged(fileName, {"The storage library fails on the file's schema"});
     }

@@ -8,6 +8,8 @@
 
 namespace veltrop::engine {
 
+struct SessionOptions;
+
 // What in a file's schema a Veltrop table never holds: one line per object, naming it.
 // A table holds the table `records` as the engine makes it, the storage library's
 // sequence table, and indexes each on one field of `records`. Nothing for a file without
@@ -19,6 +21,6 @@ std::vector<std::string> unexpectedObjects(const std::vector<SchemaObject>& obje
 // naming what it found, otherwise. A failure of the storage library that is no crash is
 // left for the caller's own connection to meet and report.
 void admitSchema(const std::string& fileName, const Secret& keyText, bool readOnly,
-                 int busyTimeoutMs);
+                 const SessionOptions& options);
 
 }  // namespace veltrop::engine

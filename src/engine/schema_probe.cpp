@@ -22,9 +22,6 @@ namespace {
 
 // The most a schema of 64 objects of 4 KiB values takes; more is no answer of the probe.
 constexpr std::size_t kLongestAnswer = std::size_t{2} << 20;
-// Reading a schema takes milliseconds; waiting for another program's lock takes up to the
-// busy timeout. Past both, the storage library is stuck on the file.
-constexpr int kSpareMs = 10000;
 
 [[noreturn]] void cannotStart(const std::string& fileName, const std::string& why) {
     throw EngineError(ErrorCode::StorageFailure,
@@ -204,7 +201,7 @@ std::string schemaProbeProgram() {
 }
 
 ProbeOutcome probeSchema(const std::string& fileName, const Secret& keyText, bool readOnly,
-                         int busyTimeoutMs) {
+                         int busyTimeoutMs, int timeLimitMs) {
     const std::string program = schemaProbeProgram();
     Pipe input;
     Pipe output;
@@ -232,7 +229,7 @@ ProbeOutcome probeSchema(const std::string& fileName, const Secret& keyText, boo
     input.closeEnd(1);
 
     std::string answer;
-    const bool answered = readAnswer(output.ends[0], busyTimeoutMs + kSpareMs, answer);
+    const bool answered = readAnswer(output.ends[0], timeLimitMs, answer);
     if (!answered) {
         kill(child, SIGKILL);
     }

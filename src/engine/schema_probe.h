@@ -19,10 +19,11 @@ struct ProbeOutcome {
 };
 
 // Reads the file's schema in the helper program veltrop-schema-probe, with the key text
-// (empty for a plain file), as a connection of the given mode would. Fails with
+// (empty for a plain file), as a connection of the given mode would; a probe that has
+// not answered within the time limit is stopped and counts as crashed. Fails with
 // StorageFailure when the helper cannot be started.
 ProbeOutcome probeSchema(const std::string& fileName, const Secret& keyText, bool readOnly,
-                         int busyTimeoutMs);
+                         int busyTimeoutMs, int timeLimitMs);
 
 // Where the helper program is: beside the running program, in the installed libexec
 // folder beside it, or where the build put it.

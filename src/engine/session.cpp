@@ -192,7 +192,7 @@ Session::Opened Session::connect(const std::string& fileName, bool readOnly) {
     }
     Opened opened;
     if (facts.kind == FileKind::Plain) {
-        admitSchema(fileName, Secret(), readOnly, options_.busyTimeoutMs);
+        admitSchema(fileName, Secret(), readOnly, options_);
         opened.connection = std::make_unique<Connection>(fileName, readOnly, options_);
         verifyReadable(*opened.connection);
     } else {
@@ -203,7 +203,7 @@ Session::Opened Session::connect(const std::string& fileName, bool readOnly) {
         for (const auto& password : passwords_) {
             const Secret& key = keys_.keyFor(password, *salt);
             const Secret keyText = rawKeyText(key);
-            admitSchema(fileName, keyText, readOnly, options_.busyTimeoutMs);
+            admitSchema(fileName, keyText, readOnly, options_);
             auto candidate = std::make_unique<Connection>(fileName, readOnly, options_);
             candidate->setKey(keyText);
             try {

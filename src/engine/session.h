@@ -18,6 +18,9 @@ struct SessionOptions {
     std::string vfsName;
     // How long an operation waits for another program's lock on the table file.
     int busyTimeoutMs = 2000;
+    // How long reading the schema in the probe may take beyond the busy timeout before the
+    // file counts as damaged: a schema is read in milliseconds, even on a busy machine.
+    int schemaProbeSpareMs = 10000;
 };
 
 enum class OpenMode { ReadWrite, ReadOnly };
