@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "engine/session.h"
 #include "scratch_folder.h"
 #include "store/credential_table.h"
+#include "support/crafted_tables.h"
 
 namespace {
 
@@ -119,6 +121,18 @@ const std::vector<std::pair<const char*, std::function<void()>>> kSeeds{
      }},
 };
 
+// "CreateTableAs" as "crafted-create-table-as".
+std::string craftedSeedName(const std::string& name) {
+    std::string seed = "crafted";
+    for (const char c : name) {
+        if (std::isupper(static_cast<unsigned char>(c))) {
+            seed += '-';
+        }
+        seed += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return seed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,6 +147,11 @@ int main(int argc, char** argv) {
         unlink(kFile);
         write();
         fuzz::writeBytes(folder + "/" + name, fuzz::readBytes(kFile));
+    }
+    for (const auto& crafted : testing::craftedTables()) {
+        unlink(kFile);
+        testing::writeCraftedTable(kFile, crafted);
+        fuzz::writeBytes(folder + "/" + craftedSeedName(crafted.name), fuzz::readBytes(kFile));
     }
     return 0;
 }

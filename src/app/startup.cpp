@@ -1,11 +1,15 @@
 #include "app/startup.h"
 
+#include <cstdio>
 #include <optional>
 
 #include "app/startup_failure.h"
 #include "app/table_file_setup.h"
 #include "app/window_set.h"
+#include "engine/aside_files.h"
+#include "engine/file_owner.h"
 #include "platform/termination.h"
+#include "store/credential_table.h"
 
 namespace veltrop {
 
@@ -14,6 +18,10 @@ int runProgram(Application& app, const WindowFactory& factory) {
     WindowSet windows;
     try {
         session.emplace();
+        engine::removeLeftovers(credentials::kFileName);
+        for (const auto& warning : engine::ownerWarnings(credentials::kFileName)) {
+            std::fprintf(stderr, "veltrop: warning: %s\n", warning.c_str());
+        }
         createMissingCredentialTable(*session);
         windows.create(factory, *session);
     } catch (...) {

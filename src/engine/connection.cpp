@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "engine/authorizer.h"
 #include "engine/session.h"
 
 namespace veltrop::engine {
@@ -29,6 +30,7 @@ ErrorCode codeForResult(int resultCode, int systemErrno, bool reading) {
         case SQLITE_LOCKED:
             return ErrorCode::TableLocked;
         case SQLITE_CORRUPT:
+        case SQLITE_AUTH:  // a statement reached what the file should never hold
             return ErrorCode::TableDamaged;
         case SQLITE_TOOBIG:
             // Nothing this program writes comes near the limit; a value read back that
@@ -123,6 +125,7 @@ Connection::Connection(const std::string& fileName, bool readOnly, const Session
         throw error;
     }
     sqlite3_extended_result_codes(db_, 1);
+    restrictToTable(db_);
     sqlite3_busy_timeout(db_, options.busyTimeoutMs);
 }
 

@@ -1,6 +1,5 @@
 #include "engine/session.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -9,15 +8,19 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
+#include "engine/aside_files.h"
 #include "engine/connection.h"
 #include "engine/file_probe.h"
 #include "engine/record_lock_registry.h"
 #include "engine/schema.h"
+#include "engine/schema_guard.h"
 #include "engine/sole_use.h"
 #include "engine/table_key.h"
+#include "engine/test_point.h"
 
 namespace veltrop::engine {
 
@@ -44,11 +47,6 @@ void initializeStorage() {
     }
 }
 
-std::string directoryOf(const std::string& fileName) {
-    const auto slash = fileName.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
-}
-
 // A rename or link is only durable once the directory itself is on disk.
 void syncDirectory(const std::string& fileName) {
     const int fd = open(directoryOf(fileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -60,7 +58,7 @@ void syncDirectory(const std::string& fileName) {
 
 // A new file beside fileName, readable and writable by its owner only.
 std::string makeSiblingFile(const std::string& fileName) {
-    std::string path = fileName + ".new-XXXXXX";
+    std::string path = fileName + kRewriteMarker + "XXXXXX";
     const int fd = mkstemp(path.data());
     if (fd < 0) {
         fail(errno == ENOSPC ? ErrorCode::DiskFull : ErrorCode::WriteFailed, fileName,
@@ -68,33 +66,6 @@ std::string makeSiblingFile(const std::string& fileName) {
     }
     close(fd);
     return path;
-}
-
-void removeSiblingFile(const std::string& path);
-
-// Files written aside by a rewrite that was killed. Only called by whoever holds the
-// table alone, so no other rewrite can be writing one now.
-void removeStaleSiblings(const std::string& fileName) {
-    const std::string directory = directoryOf(fileName);
-    const auto slash = fileName.rfind('/');
-    const std::string prefix =
-        (slash == std::string::npos ? fileName : fileName.substr(slash + 1)) + ".new-";
-    DIR* entries = opendir(directory.c_str());
-    if (!entries) {
-        return;
-    }
-    while (const dirent* entry = readdir(entries)) {
-        const std::string name = entry->d_name;
-        if (name.rfind(prefix, 0) == 0 && name.size() == prefix.size() + 6) {
-            removeSiblingFile(directory + "/" + name);
-        }
-    }
-    closedir(entries);
-}
-
-void removeSiblingFile(const std::string& path) {
-    unlink((path + "-journal").c_str());
-    unlink(path.c_str());
 }
 
 // Builds a new file aside and links it into place, so that the name never shows a
@@ -113,10 +84,10 @@ void createAside(const std::string& fileName,
                  std::strerror(errno));
         }
     } catch (...) {
-        removeSiblingFile(building);
+        removeAsideFile(building);
         throw;
     }
-    removeSiblingFile(building);
+    removeAsideFile(building);
     syncDirectory(fileName);
 }
 
@@ -221,6 +192,7 @@ Session::Opened Session::connect(const std::string& fileName, bool readOnly) {
     }
     Opened opened;
     if (facts.kind == FileKind::Plain) {
+        admitSchema(fileName, Secret(), readOnly, options_);
         opened.connection = std::make_unique<Connection>(fileName, readOnly, options_);
         verifyReadable(*opened.connection);
     } else {
@@ -229,9 +201,11 @@ Session::Opened Session::connect(const std::string& fileName, bool readOnly) {
             fail(ErrorCode::NotATable, fileName);
         }
         for (const auto& password : passwords_) {
-            auto candidate = std::make_unique<Connection>(fileName, readOnly, options_);
             const Secret& key = keys_.keyFor(password, *salt);
-            candidate->setKey(rawKeyText(key));
+            const Secret keyText = rawKeyText(key);
+            admitSchema(fileName, keyText, readOnly, options_);
+            auto candidate = std::make_unique<Connection>(fileName, readOnly, options_);
+            candidate->setKey(keyText);
             try {
                 verifyReadable(*candidate);
             } catch (const EngineError& error) {
@@ -303,28 +277,75 @@ void fillCopy(Connection& source, const std::string& copyName, const Secret& key
     source.execute("DETACH DATABASE copy");
 }
 
-void exportAll(Connection& source) {
-    source.execute("SELECT sqlcipher_export('copy')");
+// The copy gets the table, its indexes and its record numbers, and nothing else the
+// file may hold.
+void copyRecords(Connection& source, const TableDefinition& definition) {
+    for (const auto& statement : schema::createStatements(definition, "copy")) {
+        source.execute(statement);
+    }
+    source.execute("INSERT INTO copy.records SELECT * FROM main.records");
+    source.execute(
+        "INSERT OR REPLACE INTO copy.sqlite_sequence SELECT * FROM main.sqlite_sequence");
+}
+
+void copyAll(Connection& source) {
+    copyRecords(source, schema::read(source));
 }
 
 }  // namespace
 
-void Session::rewrite(const std::string& fileName, const Secret* newKeyText, const Fill& fill) {
+namespace {
+
+// The file a rewrite replaces: the one a symbolic link leads to, so that the new file is
+// built beside it and takes its place, not the link's. A file with more than one name
+// would keep its old contents under the others, so it is refused.
+std::string rewrittenFile(const std::string& fileName) {
+    struct stat info {};
+    if (lstat(fileName.c_str(), &info) != 0) {
+        fail(errno == ENOENT ? ErrorCode::TableNotFound : ErrorCode::ReadFailed, fileName,
+             std::strerror(errno));
+    }
+    std::string target = fileName;
+    if (S_ISLNK(info.st_mode)) {
+        char* resolved = realpath(fileName.c_str(), nullptr);
+        if (!resolved || stat(resolved, &info) != 0) {
+            std::free(resolved);
+            fail(ErrorCode::TableNotFound, fileName, std::strerror(errno));
+        }
+        target = resolved;
+        std::free(resolved);
+    }
+    if (info.st_nlink > 1) {
+        fail(ErrorCode::WriteFailed, fileName,
+             "The table file has " + std::to_string(info.st_nlink) +
+                 " names (hard links), which would keep the old records; remove the others "
+                 "first");
+    }
+    return target;
+}
+
+}  // namespace
+
+void Session::rewrite(const std::string& name, const Secret* newKeyText, const Fill& fill) {
+    const std::string fileName = rewrittenFile(name);
     const SoleUse alone(fileName);
-    removeStaleSiblings(fileName);
+    // Only a rewrite that was killed can have left one: this one holds the table alone.
+    removeMarkedFiles(directoryOf(fileName), fileName.substr(fileName.rfind('/') + 1),
+                      kRewriteMarker);
     Opened source = connect(fileName, false);
     schema::read(*source.connection);
     const std::string rewritten = makeSiblingFile(fileName);
     try {
         fillCopy(*source.connection, rewritten, newKeyText ? *newKeyText : source.sameKeyText,
                  fill);
+        reachPoint("rewrite-filled");
         source.connection.reset();
         if (rename(rewritten.c_str(), fileName.c_str()) != 0) {
             fail(ErrorCode::WriteFailed, fileName, std::strerror(errno));
         }
     } catch (...) {
         source.connection.reset();
-        removeSiblingFile(rewritten);
+        removeAsideFile(rewritten);
         throw;
     }
     syncDirectory(fileName);
@@ -334,13 +355,13 @@ void Session::protectTable(const std::string& fileName, const std::string& passw
     const Salt salt = randomSalt();
     Secret key = deriveTableKey(password, salt);
     const Secret keyText = rawKeyText(key, &salt);
-    rewrite(fileName, &keyText, exportAll);
+    rewrite(fileName, &keyText, copyAll);
     keys_.remember(password, salt, std::move(key));
 }
 
 void Session::unprotectTable(const std::string& fileName) {
     const Secret plain;
-    rewrite(fileName, &plain, exportAll);
+    rewrite(fileName, &plain, copyAll);
 }
 
 void Session::restructureTable(const std::string& fileName, const TableDefinition& wider) {
@@ -353,12 +374,7 @@ void Session::restructureTable(const std::string& fileName, const TableDefinitio
                 fail(ErrorCode::WrongStructure, fileName, "A field may only be made wider");
             }
         }
-        for (const auto& statement : schema::createStatements(wider, "copy")) {
-            source.execute(statement);
-        }
-        source.execute("INSERT INTO copy.records SELECT * FROM main.records");
-        source.execute(
-            "INSERT OR REPLACE INTO copy.sqlite_sequence SELECT * FROM main.sqlite_sequence");
+        copyRecords(source, wider);
     });
 }
 
@@ -367,7 +383,7 @@ void Session::backupTable(const std::string& fileName, const std::string& copyNa
         const auto inUse = RecordLockRegistry::forFile(fileName);
         // Read-write, because the copy is attached through the same connection.
         Opened source = connect(fileName, false);
-        fillCopy(*source.connection, building, source.sameKeyText, exportAll);
+        fillCopy(*source.connection, building, source.sameKeyText, copyAll);
     });
 }
 

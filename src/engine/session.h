@@ -18,6 +18,9 @@ struct SessionOptions {
     std::string vfsName;
     // How long an operation waits for another program's lock on the table file.
     int busyTimeoutMs = 2000;
+    // How long reading the schema in the probe may take beyond the busy timeout before the
+    // file counts as damaged: a schema is read in milliseconds, even on a busy machine.
+    int schemaProbeSpareMs = 10000;
 };
 
 enum class OpenMode { ReadWrite, ReadOnly };
@@ -49,7 +52,9 @@ public:
 
     // The whole-file changes below open the table with the listed passwords, need it
     // alone (TableInUse otherwise), write the new file aside and put it in place
-    // atomically: the name always leads to the old table or to the new one.
+    // atomically: the name always leads to the old table or to the new one. Through a
+    // symbolic link they rewrite the file it leads to; a file with more than one hard
+    // link is refused (WriteFailed).
 
     // Protects the table with the password, or changes its password.
     void protectTable(const std::string& fileName, const std::string& password);
@@ -67,7 +72,7 @@ private:
     struct Opened;
     Opened connect(const std::string& fileName, bool readOnly);
     using Fill = std::function<void(Connection&)>;
-    void rewrite(const std::string& fileName, const Secret* newKeyText, const Fill& fill);
+    void rewrite(const std::string& name, const Secret* newKeyText, const Fill& fill);
 
     SessionOptions options_;
     std::vector<std::string> passwords_;

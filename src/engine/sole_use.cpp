@@ -1,6 +1,7 @@
 #include "engine/sole_use.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,26 +12,70 @@
 
 namespace veltrop::engine {
 
-SoleUse::SoleUse(const std::string& fileName) : fd_(open(fileName.c_str(), O_RDWR | O_CLOEXEC)) {
-    if (fd_ < 0) {
-        const ErrorCode code = errno == ENOENT ? ErrorCode::TableNotFound : ErrorCode::ReadOnly;
-        throw EngineError(code,
-                          {{code, 0, "Table: " + fileName}, {code, errno, std::strerror(errno)}});
+namespace {
+
+// A rename between opening and locking is rare; one that happens every time is another
+// program rewriting the table over and over.
+constexpr int kAttempts = 3;
+
+std::function<void()>& beforeLockHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+[[noreturn]] void fail(ErrorCode code, const std::string& fileName, int systemErrno = 0) {
+    std::vector<ErrorContext> context{{code, 0, "Table: " + fileName}};
+    if (systemErrno != 0) {
+        context.push_back({code, systemErrno, std::strerror(systemErrno)});
     }
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = inUseLockOffset();
-    lock.l_len = 1;
-    if (fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+    throw EngineError(code, std::move(context));
+}
+
+// Whether the name still leads to the file open on fd.
+bool leadsTo(const std::string& fileName, int fd) {
+    struct stat held {};
+    struct stat named {};
+    return fstat(fd, &held) == 0 && stat(fileName.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+}  // namespace
+
+SoleUse::SoleUse(const std::string& fileName) {
+    for (int attempt = 1;; ++attempt) {
+        fd_ = open(fileName.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd_ < 0) {
+            fail(errno == ENOENT ? ErrorCode::TableNotFound : ErrorCode::ReadOnly, fileName, errno);
+        }
+        if (beforeLockHook()) {
+            beforeLockHook()();
+        }
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = inUseLockOffset();
+        lock.l_len = 1;
+        if (fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+            close(fd_);
+            fail(ErrorCode::TableInUse, fileName);
+        }
+        // A lock on a file the name no longer leads to keeps nobody out of the table.
+        if (leadsTo(fileName, fd_)) {
+            return;
+        }
         close(fd_);
-        throw EngineError(ErrorCode::TableInUse,
-                          {{ErrorCode::TableInUse, 0, "Table: " + fileName}});
+        if (attempt == kAttempts) {
+            fail(ErrorCode::TableLocked, fileName);
+        }
     }
 }
 
 SoleUse::~SoleUse() {
     close(fd_);
+}
+
+void SoleUse::setBeforeLockHook(std::function<void()> hook) {
+    beforeLockHook() = std::move(hook);
 }
 
 bool isOpenElsewhere(const std::string& fileName) {

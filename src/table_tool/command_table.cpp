@@ -86,7 +86,11 @@ const std::vector<Command>& commands() {
          {passwordStdin(),
           {{"o", "output"}, "Write to OUT (mode 0600) instead of standard output.", "OUT"},
           {"format", "csv (the default) or json.", "FORMAT", "csv"},
-          {"force", "Replace an existing OUT."}},
+          {"force", "Replace an existing OUT."},
+          {"spreadsheet-safe",
+           "Write values starting with =, +, -, @, a tab or a carriage return after a ', so "
+           "that a spreadsheet shows them instead of running them. The export then no longer "
+           "imports back unchanged."}},
          runExport},
         {"import",
          "CSV",

@@ -49,20 +49,41 @@ void CsvReader::fail(long line, const std::string& what) const {
                     "; nothing was imported");
 }
 
+void CsvReader::noteProblem(const std::string& what) {
+    if (problem_.empty()) {
+        problem_ = what;
+        problemLine_ = rowStart_;
+    }
+}
+
 void CsvReader::takeField(void* bytes, std::size_t size, void* data) {
     auto& reader = *static_cast<CsvReader*>(data);
     reader.pendingBytes_ = 0;
     std::string_view value(bytes ? static_cast<const char*>(bytes) : "", bytes ? size : 0);
-    if (reader.problem_.empty() && !isValidUtf8(value)) {
-        reader.problem_ = "a field is not valid UTF-8 text; save the file as UTF-8";
-        reader.problemLine_ = reader.rowStart_;
+    if (!isValidUtf8(value)) {
+        reader.noteProblem("a field is not valid UTF-8 text; save the file as UTF-8");
     }
-    reader.fields_.emplace_back(value);
+    reader.rowBytes_ += value.size();
+    if (reader.fields_.size() >= reader.mostFields_) {
+        reader.noteProblem("more than " + std::to_string(reader.mostFields_) + " fields" +
+                           (reader.headerRead_ ? std::string(", the header's count")
+                                               : std::string(" in the header")));
+    } else if (reader.rowBytes_ > kMostRowBytes) {
+        reader.noteProblem("a row is longer than 8 MiB");
+    }
+    if (reader.problem_.empty()) {
+        reader.fields_.emplace_back(value);
+    }
 }
 
 void CsvReader::takeRowEnd(int, void* data) {
     auto& reader = *static_cast<CsvReader*>(data);
     reader.pendingBytes_ = 0;
+    reader.rowBytes_ = 0;
+    if (!reader.headerRead_) {
+        reader.mostFields_ = reader.fields_.size();
+        reader.headerRead_ = true;
+    }
     reader.ready_.push_back({reader.rowStart_, std::move(reader.fields_)});
     reader.fields_.clear();
     reader.rowStart_ = reader.line_ + 1;
@@ -88,12 +109,12 @@ void CsvReader::feed(const char* bytes, std::size_t size) {
              "a quote in the wrong place (quotes go around a whole field, and a quote "
              "inside one is doubled)");
     }
+    if (!problem_.empty()) {
+        fail(problemLine_, problem_);
+    }
     pendingBytes_ += size;
     if (pendingBytes_ > kMostFieldBytes) {
         fail(rowStart_, "a field is longer than 1 MiB");
-    }
-    if (!problem_.empty()) {
-        fail(problemLine_, problem_);
     }
 }
 

@@ -14,12 +14,16 @@ struct CsvRow {
 };
 
 // Reads a UTF-8 CSV file (RFC 4180; a byte order mark and CRLF line ends are fine) row
-// by row, holding no more of it than one row. Bad input fails with a ToolError naming
-// the file and the line.
+// by row, holding no more of it than one row, whose size is bounded. Bad input fails with a
+// ToolError naming the file and the line.
 class CsvReader {
 public:
     // The largest field accepted, so that a broken file cannot take all the memory.
     static constexpr std::size_t kMostFieldBytes = std::size_t{1} << 20;
+    // The most fields a header may have, and a row's bytes: the rows after the header may
+    // have no more fields than it has.
+    static constexpr std::size_t kMostHeaderFields = 256;
+    static constexpr std::size_t kMostRowBytes = std::size_t{8} << 20;
 
     explicit CsvReader(const std::string& fileName);
     ~CsvReader();
@@ -33,6 +37,7 @@ private:
     static void takeRowEnd(int terminator, void* reader);
     void feed(const char* bytes, std::size_t size);
     void checkStart(std::string_view chunk);
+    void noteProblem(const std::string& what);
     [[noreturn]] void fail(long line, const std::string& what) const;
 
     std::string fileName_;
@@ -41,6 +46,9 @@ private:
     long line_ = 1;
     long rowStart_ = 1;
     std::size_t pendingBytes_ = 0;
+    std::size_t rowBytes_ = 0;
+    std::size_t mostFields_ = kMostHeaderFields;
+    bool headerRead_ = false;
     std::vector<std::string> fields_;
     std::vector<CsvRow> ready_;
     std::string problem_;

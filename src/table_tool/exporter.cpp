@@ -3,6 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <string_view>
+
 #include "table_tool/csv_writer.h"
 #include "table_tool/table_fields.h"
 
@@ -12,33 +14,48 @@ namespace {
 
 constexpr int kRecordsPerRead = 2000;
 
+bool looksLikeFormula(const std::string& value) {
+    return !value.empty() &&
+           std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
+}
+
+// Calls write with every record, its formula-like values prefixed when asked to.
 template <typename Write>
-long forEachRecord(engine::TableFile& table, Write write) {
-    long written = 0;
+void forEachRecord(engine::TableFile& table, bool spreadsheetSafe, ExportReport& report,
+                   Write write) {
     engine::RecordNumber next = 0;
     for (;;) {
-        const auto rows = table.readFrom(next, kRecordsPerRead);
-        for (const auto& row : rows) {
+        auto rows = table.readFrom(next, kRecordsPerRead);
+        for (auto& row : rows) {
+            for (auto& value : row.values) {
+                if (looksLikeFormula(value)) {
+                    ++report.formulaLike;
+                    if (spreadsheetSafe) {
+                        value.insert(0, 1, '\'');
+                    }
+                }
+            }
             write(row.values);
-            ++written;
+            ++report.written;
         }
         if (rows.size() < static_cast<std::size_t>(kRecordsPerRead)) {
-            return written;
+            return;
         }
         next = rows.back().number + 1;
     }
 }
 
-long exportCsv(engine::TableFile& table, std::FILE* out) {
+void exportCsv(engine::TableFile& table, std::FILE* out, bool safe, ExportReport& report) {
     CsvWriter writer(out);
     writer.writeRow({kFieldNames.begin(), kFieldNames.end()});
-    return forEachRecord(table, [&](const engine::RawRecord& values) { writer.writeRow(values); });
+    forEachRecord(table, safe, report,
+                  [&](const engine::RawRecord& values) { writer.writeRow(values); });
 }
 
-long exportJson(engine::TableFile& table, std::FILE* out) {
+void exportJson(engine::TableFile& table, std::FILE* out, bool safe, ExportReport& report) {
     std::fputs("[", out);
     const char* separator = "\n";
-    const long written = forEachRecord(table, [&](const engine::RawRecord& values) {
+    forEachRecord(table, safe, report, [&](const engine::RawRecord& values) {
         QJsonObject object;
         for (std::size_t field = 0; field < kFieldCount; ++field) {
             object.insert(QString::fromUtf8(kFieldNames[field]),
@@ -50,13 +67,19 @@ long exportJson(engine::TableFile& table, std::FILE* out) {
         separator = ",\n";
     });
     std::fputs("\n]\n", out);
-    return written;
 }
 
 }  // namespace
 
-long exportRecords(engine::TableFile& table, ExportFormat format, std::FILE* out) {
-    return format == ExportFormat::Csv ? exportCsv(table, out) : exportJson(table, out);
+ExportReport exportRecords(engine::TableFile& table, ExportFormat format, std::FILE* out,
+                           bool spreadsheetSafe) {
+    ExportReport report;
+    if (format == ExportFormat::Csv) {
+        exportCsv(table, out, spreadsheetSafe, report);
+    } else {
+        exportJson(table, out, spreadsheetSafe, report);
+    }
+    return report;
 }
 
 }  // namespace veltrop::table_tool

@@ -5,13 +5,15 @@
 
 namespace veltrop::table_tool {
 
-// Where an export goes: standard output, or a file written aside, readable and
-// writable by its owner only, that takes its name only when complete. An existing
-// file of that name is replaced only when asked to.
+// Where an export goes: standard output, or a file readable and writable by its owner
+// only that has no name while it is written (a named file aside where the file system
+// cannot do that) and takes its name only when complete. An existing file of that name
+// is replaced only when asked to, and never when it is the table being read or any
+// other database file.
 class OutputFile {
 public:
-    // An empty name means standard output.
-    OutputFile(const std::string& name, bool replace);
+    // An empty name means standard output. Fails with ToolError.
+    OutputFile(const std::string& name, bool replace, const std::string& tableName);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -22,9 +24,13 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& what) const;
+    [[noreturn]] void failToPlace() const;
+    void refuseToReplace(const std::string& tableName) const;
+    void createAside();
+    std::string linkAside(int fd) const;
 
     std::string name_;
-    std::string aside_;
+    std::string aside_;  // empty while the file has no name
     bool replace_;
     std::FILE* stream_;
 };

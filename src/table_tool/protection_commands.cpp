@@ -22,6 +22,7 @@ void protectWithNewPassword(engine::Session& session, CommandContext& context) {
 }
 
 void requireProtection(const std::string& fileName, bool wanted) {
+    requireOwnTable(fileName);
     if (isProtected(fileName) != wanted) {
         throw ToolError(fileName + (wanted ? " is not protected; use protect to give it a password"
                                            : " is protected already; use rekey to change its "
@@ -83,6 +84,7 @@ void runRekey(CommandContext& context) {
 }
 
 void runResize(CommandContext& context) {
+    requireOwnTable(context.fileName);
     engine::Session session(context.sessionOptions);
     unlock(session, context.fileName, context.passwords);
     // The definition is read through a table that is closed again: the rewrite needs

@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 #include "table_tool/csv_reader.h"
 #include "table_tool/import_formats.h"
 #include "table_tool/table_fields.h"
@@ -30,6 +32,35 @@ bool looksLikeJson(const std::string& fileName) {
         }
     }
     return false;
+}
+
+bool hasLoneSurrogate(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (text[i].isSurrogate()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The line of the first byte that is not valid UTF-8.
+long firstInvalidLine(const QByteArray& bytes) {
+    long line = 1;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i == bytes.size() || bytes[i] == '\n') {
+            const std::string_view text(bytes.constData() + start,
+                                        static_cast<std::size_t>(i - start));
+            if (!isValidUtf8(text)) {
+                return line;
+            }
+            ++line;
+            start = i + 1;
+        }
+    }
+    return line;
 }
 
 SourceCounts readCsv(const std::string& fileName, const std::string& format,
@@ -85,6 +116,10 @@ SourceCounts readJson(const std::string& fileName, const RecordHandler& handle) 
         throw ToolError(fileName + ": cannot read it as JSON of at most 256 MiB");
     }
     const QByteArray bytes = file.readAll();
+    if (!isValidUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+        throw ToolError(fileName + ": line " + std::to_string(firstInvalidLine(bytes)) +
+                        ": not valid UTF-8 text; save the file as UTF-8; nothing was imported");
+    }
     QJsonParseError parsed{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parsed);
     if (parsed.error != QJsonParseError::NoError || !document.isArray()) {
@@ -96,15 +131,38 @@ SourceCounts readJson(const std::string& fileName, const RecordHandler& handle) 
     SourceCounts counts;
     const QJsonArray records = document.array();
     for (qsizetype i = 0; i < records.size(); ++i) {
+        const auto fail = [&](const std::string& what) {
+            throw ToolError(fileName + ": element [" + std::to_string(i) + "]: " + what +
+                            "; nothing was imported");
+        };
+        if (!records[i].isObject()) {
+            fail(
+                "not a record (an object of the fields DESCRIPTION, URL, LOGIN ID, PASSWORD "
+                "and NOTE)");
+        }
         const QJsonObject object = records[i].toObject();
+        for (auto key = object.begin(); key != object.end(); ++key) {
+            const std::string name = key.key().toStdString();
+            if (std::none_of(kFieldNames.begin(), kFieldNames.end(),
+                             [&](const char* field) { return name == field; })) {
+                fail("unknown key \"" + name + "\"");
+            }
+        }
         SourceRecord record{static_cast<long>(i + 1), engine::RawRecord(kFieldCount)};
         for (std::size_t field = 0; field < kFieldCount; ++field) {
             const QJsonValue value = object.value(QString::fromUtf8(kFieldNames[field]));
             if (!value.isString() && !value.isUndefined()) {
-                throw ToolError(fileName + ": record " + std::to_string(i + 1) + ": " +
-                                kFieldNames[field] + " is not text; nothing was imported");
+                fail(std::string(kFieldNames[field]) + " is not text");
             }
-            record.values[field] = value.toString().toStdString();
+            const QString text = value.toString();
+            if (text.contains(QChar(0))) {
+                fail(std::string(kFieldNames[field]) + " holds a NUL character");
+            }
+            if (hasLoneSurrogate(text)) {
+                fail(std::string(kFieldNames[field]) +
+                     " holds half of a character (a lone surrogate)");
+            }
+            record.values[field] = text.toStdString();
         }
         ++counts.records;
         handle(record);

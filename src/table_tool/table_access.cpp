@@ -1,5 +1,6 @@
 #include "table_tool/table_access.h"
 
+#include "engine/file_owner.h"
 #include "engine/file_probe.h"
 #include "engine/secret.h"
 #include "table_tool/table_fields.h"
@@ -9,6 +10,14 @@ namespace veltrop::table_tool {
 
 bool isProtected(const std::string& fileName) {
     return engine::probeFile(fileName).kind == engine::FileKind::Protected;
+}
+
+void requireOwnTable(const std::string& fileName) {
+    if (engine::belongsToAnotherUser(fileName)) {
+        throw ToolError(fileName +
+                        " belongs to another user; this tool writes only into your own tables, "
+                        "so nothing was changed");
+    }
 }
 
 void unlock(engine::Session& session, const std::string& fileName, PasswordSource& passwords) {

@@ -14,6 +14,10 @@ void unlock(engine::Session& session, const std::string& fileName, PasswordSourc
 
 bool isProtected(const std::string& fileName);
 
+// Fails with a ToolError when the table file belongs to another user: the tool writes
+// only into its user's own tables.
+void requireOwnTable(const std::string& fileName);
+
 // Opens the credential table, for writing whenever the file allows it; fails with a
 // ToolError when its fields are not the credential table's.
 std::unique_ptr<engine::TableFile> openCredentialTable(engine::Session& session,

@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include "engine/error_text.h"
 #include "engine/sole_use.h"
 #include "store/credential_table.h"
 #include "table_tool/command.h"
@@ -89,22 +90,53 @@ void runInfo(CommandContext& context) {
     std::fprintf(out, "Open in a program: %s\n", inUse ? "yes" : "no");
 }
 
+namespace {
+
+[[noreturn]] void reportProblems(const std::string& file, const std::vector<std::string>& problems,
+                                 std::FILE* out) {
+    for (const auto& problem : problems) {
+        std::fprintf(out, "%s\n", problem.c_str());
+    }
+    throw ToolError(file + ": " + std::to_string(problems.size()) +
+                    " problems found; restore a backup, or export and import what is "
+                    "readable into a new table");
+}
+
+// What the engine found wrong with the file while opening it, one line each.
+std::vector<std::string> damageFound(const engine::EngineError& error) {
+    std::vector<std::string> found;
+    for (const auto& entry : error.context()) {
+        if (entry.nativeCode == 0 && entry.text.rfind("Table: ", 0) != 0) {
+            found.push_back(entry.text);
+        }
+    }
+    if (found.empty()) {
+        found.push_back(engine::codeMessage(error.code()));
+    }
+    return found;
+}
+
+}  // namespace
+
 void runCheck(CommandContext& context) {
     const std::string& file = context.fileName;
     engine::Session session(context.sessionOptions);
     unlock(session, file, context.passwords);
-    auto table = openCredentialTable(session, file, engine::OpenMode::ReadOnly);
+    std::unique_ptr<engine::TableFile> table;
+    try {
+        table = openCredentialTable(session, file, engine::OpenMode::ReadOnly);
+    } catch (const engine::EngineError& error) {
+        if (error.code() != engine::ErrorCode::TableDamaged) {
+            throw;
+        }
+        reportProblems(file, damageFound(error), context.out);
+    }
     std::vector<std::string> problems = table->integrityProblems(false);
     for (auto& found : {structureProblems(table->definition()), valueProblems(*table)}) {
         problems.insert(problems.end(), found.begin(), found.end());
     }
-    for (const auto& problem : problems) {
-        std::fprintf(context.out, "%s\n", problem.c_str());
-    }
     if (!problems.empty()) {
-        throw ToolError(file + ": " + std::to_string(problems.size()) +
-                        " problems found; restore a backup, or export and import what is "
-                        "readable into a new table");
+        reportProblems(file, problems, context.out);
     }
     std::fprintf(context.out, "%s: ok, %lld records\n", file.c_str(),
                  static_cast<long long>(table->recordCount()));

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "engine/aside_files.h"
+#include "engine/file_owner.h"
 #include "store/credential_table.h"
 #include "table_tool/command.h"
 #include "table_tool/table_access.h"
@@ -87,6 +89,10 @@ int runCommand(const Command& command, const QStringList& arguments, std::FILE* 
         return kDone;
     }
     auto [fileName, own] = splitFile(command, parser.positionalArguments());
+    engine::removeLeftovers(fileName);
+    for (const auto& warning : engine::ownerWarnings(fileName)) {
+        std::fprintf(err, "%s: warning: %s\n", kProgram, warning.c_str());
+    }
     PasswordSource passwords(parser.optionNames().contains("password-stdin"));
     CommandContext context{fileName, own, parser, passwords, sessionOptions, out, err};
     try {

@@ -15,15 +15,23 @@ void runExport(CommandContext& context) {
     engine::Session session(context.sessionOptions);
     unlock(session, context.fileName, context.passwords);
     auto table = openCredentialTable(session, context.fileName, engine::OpenMode::ReadOnly);
-    OutputFile output(context.value("output"), context.isSet("force"));
+    OutputFile output(context.value("output"), context.isSet("force"), context.fileName);
     std::fputs(
         "veltrop-table: warning: the export is not encrypted; anyone who can read it "
         "sees every password\n",
         context.err);
-    const long written = exportRecords(
-        *table, format == "csv" ? ExportFormat::Csv : ExportFormat::Json, output.stream());
+    const bool safe = context.isSet("spreadsheet-safe");
+    const ExportReport report = exportRecords(
+        *table, format == "csv" ? ExportFormat::Csv : ExportFormat::Json, output.stream(), safe);
     output.finish();
-    std::fprintf(context.err, "veltrop-table: exported %ld records\n", written);
+    std::fprintf(context.err, "veltrop-table: exported %ld records\n", report.written);
+    if (report.formulaLike > 0 && !safe) {
+        std::fprintf(context.err,
+                     "veltrop-table: warning: %ld values start with =, +, -, @, a tab or a "
+                     "carriage return, which a spreadsheet may run as a formula; "
+                     "--spreadsheet-safe writes them after a '\n",
+                     report.formulaLike);
+    }
 }
 
 void runImport(CommandContext& context) {
@@ -34,6 +42,7 @@ void runImport(CommandContext& context) {
     if (std::find(known.begin(), known.end(), options.format) == known.end()) {
         throw UsageError("import: unknown --format '" + options.format + "'");
     }
+    requireOwnTable(context.fileName);
     engine::Session session(context.sessionOptions);
     unlock(session, context.fileName, context.passwords);
     auto table = openCredentialTable(session, context.fileName, engine::OpenMode::ReadWrite);

@@ -17,6 +17,15 @@ std::string bigFieldFile() {
     return kHeader + "a,b,c,d,\"" + std::string(100 << 20, 'x') + "\"\n";
 }
 
+// A header row of count quoted fields of size bytes each.
+std::string manyBigFields(int count, std::size_t size) {
+    std::string row;
+    for (int i = 0; i < count; ++i) {
+        row += (i ? ",\"" : "\"") + std::string(size, 'x') + "\"";
+    }
+    return row + "\n";
+}
+
 const std::vector<BadInput> kBadInputs{
     {"unterminated quote", kHeader + "a,b,c,d,e\nf,g,h,i,\"never closed\n\n", "line 3",
      "not closed"},
@@ -35,6 +44,19 @@ const std::vector<BadInput> kBadInputs{
     {"empty file", "", "line 1", "empty"},
     {"header only", kHeader, "line 2", "only a header"},
     {"unknown header", "site,user,secret\nx,y,z\n", "line 1", "known headers"},
+    {"10 MB row of commas", kHeader + std::string(10 << 20, ',') + "\n", "line 2",
+     "more than 5 fields, the header's count"},
+    {"header of 300 fields", std::string(300, ',') + "\n", "line 1",
+     "more than 256 fields in the header"},
+    {"header of 9 MB", manyBigFields(10, 900 << 10), "line 1", "a row is longer than 8 MiB"},
+    {"JSON NUL", "[{\"URL\": \"a\\u0000b\"}]", "element [0]", "NUL"},
+    {"JSON lone surrogate", "[{\"NOTE\": \"x\"}, {\"PASSWORD\": \"\\ud800\"}]", "element [1]",
+     "lone surrogate"},
+    {"JSON invalid UTF-8", "[\n{\"URL\": \"\xC3\x28\"}]", "line 2", "UTF-8"},
+    {"JSON elements not records", "[1, 2, \"x\", null]", "element [0]", "not a record"},
+    {"JSON null after a record", "[{\"URL\": \"u\"}, null]", "element [1]", "not a record"},
+    {"JSON unknown key", "[{\"URL\": \"u\", \"TOTP\": \"x\"}]", "element [0]",
+     "unknown key \"TOTP\""},
 };
 
 class BadInputTest : public ToolFixture {};

@@ -67,8 +67,14 @@ std::vector<ToolRecord> ToolFixture::records(const std::string& fileName,
     return all;
 }
 
-ToolRun runProgram(const QStringList& arguments, const std::string& input) {
+ToolRun runProgram(const QStringList& arguments, const std::string& input,
+                   const QStringList& environment) {
     QProcess program;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QString& variable : environment) {
+        variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    }
+    program.setProcessEnvironment(variables);
     program.start(VELTROP_TABLE_TOOL, arguments);
     program.write(input.data(), static_cast<qint64>(input.size()));
     program.closeWriteChannel();

@@ -33,7 +33,9 @@ protected:
     TempFolder folder_;
 };
 
-// Runs the tool as a program with this text on standard input.
-ToolRun runProgram(const QStringList& arguments, const std::string& input = {});
+// Runs the tool as a program with this text on standard input, and these variables
+// ("NAME=VALUE") added to its environment. A program killed by a signal has status -1.
+ToolRun runProgram(const QStringList& arguments, const std::string& input = {},
+                   const QStringList& environment = {});
 
 }  // namespace veltrop::testing
