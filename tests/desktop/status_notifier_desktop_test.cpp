@@ -1,5 +1,7 @@
 #include "program_fixture.h"
 
+#include <X11/Xutil.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -38,6 +40,12 @@ protected:
         std::ofstream(folder_.file("click-" + label)).flush();
         return signalled("clicked-" + label);
     }
+    // Clicks the icon in the host's panel; false when the host could not.
+    bool activateIcon() {
+        std::filesystem::remove(folder_.file("activated"));
+        std::ofstream(folder_.file("activate")).flush();
+        return signalled("activated");
+    }
     bool maximised() {
         const std::vector<std::string> state = display().netWmState(mainWindow_);
         return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") != state.end();
@@ -62,6 +70,41 @@ TEST_F(StatusNotifierDesktopTest, RestoreAndExitWorkFromTheHostsMenuWhileSelectI
     ASSERT_TRUE(choose("Exit"));
     EXPECT_EQ(program_->waitForExit(kTimeout), 0);
     EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
+}
+
+// Such hosts report a click where XEmbed trays report a double-click: it only ever
+// shows a hidden window, and leaves a shown or minimised one as it is.
+TEST_F(StatusNotifierDesktopTest, AClickOnTheIconShowsOnlyAHiddenWindow) {
+    enum class Before { Shown, Minimised, Hidden };
+    for (const Before before : {Before::Shown, Before::Minimised, Before::Hidden}) {
+        SCOPED_TRACE(static_cast<int>(before));
+        std::filesystem::remove(folder_.file("registered"));
+        startProgram({bus_->environmentEntry()});
+        ASSERT_TRUE(signalled("registered"));
+        if (before == Before::Minimised) {
+            xdotool({"windowminimize", std::to_string(mainWindow_)});
+        } else if (before == Before::Hidden) {
+            clickToolButton("ToolButtonMinimize");
+        }
+        const long state = before == Before::Minimised ? IconicState : NormalState;
+        const bool viewable = before == Before::Shown;
+        ASSERT_TRUE(display().waitUntil(
+            [&] {
+                return display().isViewable(mainWindow_) == viewable &&
+                       (before == Before::Hidden || display().wmState(mainWindow_) == state);
+            },
+            kTimeout));
+
+        ASSERT_TRUE(activateIcon());
+        if (before == Before::Hidden) {
+            mainWindow_ = waitForActive("Veltrop");
+            ASSERT_NE(mainWindow_, 0u);
+        }
+        EXPECT_EQ(display().isViewable(mainWindow_), before != Before::Minimised);
+        EXPECT_EQ(display().wmState(mainWindow_), state);
+        EXPECT_TRUE(stillRunning());
+        closeProgram();
+    }
 }
 
 }  // namespace
