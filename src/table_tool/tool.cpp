@@ -2,8 +2,8 @@
 
 #include <QCommandLineParser>
 
-#include "store/credential_table.h"
 #include "table_tool/command.h"
+#include "table_tool/default_table.h"
 #include "table_tool/table_access.h"
 #include "table_tool/tool_error.h"
 
@@ -17,7 +17,8 @@ std::string toolHelp() {
     std::string help = std::string("Usage: ") + kProgram +
                        " COMMAND [FILE] [OPTIONS]\n"
                        "Protects, widens, imports, exports and backs up a Veltrop table.\n"
-                       "FILE is Veltrop.DB in the current folder unless given.\n\nCommands:\n";
+                       "FILE is Veltrop.DB in the current folder unless given; without one\n"
+                       "there, the menu entry's table in $XDG_DATA_HOME/veltrop.\n\nCommands:\n";
     for (const Command& command : commands()) {
         std::string name = command.name;
         name.resize(11, ' ');
@@ -44,7 +45,9 @@ void setUp(QCommandLineParser& parser, const Command& command) {
     for (const auto& option : command.options) {
         parser.addOption(option);
     }
-    parser.addPositionalArgument("FILE", "The table file (default Veltrop.DB).", "[FILE]");
+    parser.addPositionalArgument(
+        "FILE", "The table file (default Veltrop.DB, here or in $XDG_DATA_HOME/veltrop).",
+        "[FILE]");
     if (*command.arguments) {
         parser.addPositionalArgument(command.arguments, command.argumentsHelp, command.arguments);
     }
@@ -52,12 +55,12 @@ void setUp(QCommandLineParser& parser, const Command& command) {
 
 // Splits the positional arguments into FILE and the command's own: FILE comes first and
 // is there when more arguments are given than the command takes (for resize: when the
-// first has no "=").
+// first has no "="). FILE is empty when not given.
 std::pair<std::string, QStringList> splitFile(const Command& command, QStringList positional) {
     const bool fileGiven = command.mostArguments < 0
                                ? !positional.isEmpty() && !positional.front().contains('=')
                                : positional.size() > command.mostArguments;
-    std::string fileName = credentials::kFileName;
+    std::string fileName;
     if (fileGiven) {
         fileName = positional.takeFirst().toStdString();
     }
@@ -87,11 +90,18 @@ int runCommand(const Command& command, const QStringList& arguments, std::FILE* 
         return kDone;
     }
     auto [fileName, own] = splitFile(command, parser.positionalArguments());
+    const bool fileGiven = !fileName.empty();
+    if (!fileGiven) {
+        fileName = defaultTable(command.run == &runCreate, err);
+    }
     PasswordSource passwords(parser.optionNames().contains("password-stdin"));
     CommandContext context{fileName, own, parser, passwords, sessionOptions, out, err};
     try {
         command.run(context);
     } catch (const engine::EngineError& error) {
+        if (!fileGiven && error.code() == engine::ErrorCode::TableNotFound) {
+            throw ToolError(noDefaultTable());
+        }
         throw ToolError(describeFailure(error, fileName));
     }
     return kDone;
