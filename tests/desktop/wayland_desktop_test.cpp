@@ -131,6 +131,12 @@ TEST_F(WaylandDesktopTest, XWaylandWhereThereIsOneElseWaylandItselfOrWhatTheUser
                 EXPECT_TRUE(x11Windows(x11, "Veltrop").empty());
             }
         }
+        if (!session.x11Client) {
+            // No notification area here: Minimize goes to the taskbar and never hides
+            // the window where nothing could bring it back.
+            EXPECT_EQ(bus_->runReader({"press", "Minimize"}), 0);
+            EXPECT_TRUE(shows("frame|Veltrop"));
+        }
         exitProgram();
         TearDown();
     }
