@@ -3,10 +3,9 @@
 #include <X11/Xutil.h>
 
 #include <filesystem>
-#include <fstream>
 
-#include "probes.h"
 #include "session_bus.h"
+#include "status_notifier_panel.h"
 
 // The icon's menu under a StatusNotifier host, which draws the menu itself and
 // reports a choice over the session bus (status_notifier_host.py plays the panel).
@@ -20,54 +19,35 @@ protected:
         bus_ = std::make_unique<SessionBus>(folder_.path());
         std::vector<std::string> environment = desktop_->environment();
         environment.push_back(bus_->environmentEntry());
-        host_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"/usr/bin/python3", VELTROP_STATUS_NOTIFIER_HOST,
-                                     folder_.path()},
-            folder_.path(), environment);
-        ASSERT_TRUE(signalled("ready")) << "the host did not start";
+        panel_ = std::make_unique<StatusNotifierPanel>(folder_.path(), environment);
     }
     void TearDown() override {
-        host_.reset();
+        panel_.reset();
         bus_.reset();
     }
 
-    bool signalled(const std::string& name) {
-        return becomesTrue([&] { return std::filesystem::exists(folder_.file(name)); });
-    }
-    // Chooses the item in the host's menu; false when the host could not.
-    bool choose(const std::string& label) {
-        std::filesystem::remove(folder_.file("clicked-" + label));
-        std::ofstream(folder_.file("click-" + label)).flush();
-        return signalled("clicked-" + label);
-    }
-    // Clicks the icon in the host's panel; false when the host could not.
-    bool activateIcon() {
-        std::filesystem::remove(folder_.file("activated"));
-        std::ofstream(folder_.file("activate")).flush();
-        return signalled("activated");
-    }
     bool maximised() {
         const std::vector<std::string> state = display().netWmState(mainWindow_);
         return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") != state.end();
     }
 
     std::unique_ptr<SessionBus> bus_;
-    std::unique_ptr<ChildProcess> host_;
+    std::unique_ptr<StatusNotifierPanel> panel_;
 };
 
 TEST_F(StatusNotifierDesktopTest, RestoreAndExitWorkFromTheHostsMenuWhileSelectIsOpen) {
     startProgram({bus_->environmentEntry()});
-    ASSERT_TRUE(signalled("registered")) << "the icon did not register with the host";
+    ASSERT_TRUE(panel_->iconRegistered()) << "the icon did not register with the host";
     clickToolButton("ToolButtonLookUp");
     ASSERT_NE(waitForActive("Select"), 0u);
 
     display().requestMaximise(mainWindow_);
     ASSERT_TRUE(display().waitUntil([&] { return maximised(); }, kTimeout));
-    ASSERT_TRUE(choose("Restore"));
+    ASSERT_TRUE(panel_->choose("Restore"));
     EXPECT_TRUE(display().waitUntil([&] { return !maximised(); }, kTimeout));
     EXPECT_TRUE(stillRunning());
 
-    ASSERT_TRUE(choose("Exit"));
+    ASSERT_TRUE(panel_->choose("Exit"));
     EXPECT_EQ(program_->waitForExit(kTimeout), 0);
     EXPECT_EQ(recordsInFile(credentials::kFileName), kRecords);
 }
@@ -80,7 +60,7 @@ TEST_F(StatusNotifierDesktopTest, AClickOnTheIconShowsOnlyAHiddenWindow) {
         SCOPED_TRACE(static_cast<int>(before));
         std::filesystem::remove(folder_.file("registered"));
         startProgram({bus_->environmentEntry()});
-        ASSERT_TRUE(signalled("registered"));
+        ASSERT_TRUE(panel_->iconRegistered());
         if (before == Before::Minimised) {
             xdotool({"windowminimize", std::to_string(mainWindow_)});
         } else if (before == Before::Hidden) {
@@ -95,7 +75,7 @@ TEST_F(StatusNotifierDesktopTest, AClickOnTheIconShowsOnlyAHiddenWindow) {
             },
             kTimeout));
 
-        ASSERT_TRUE(activateIcon());
+        ASSERT_TRUE(panel_->click());
         if (before == Before::Hidden) {
             mainWindow_ = waitForActive("Veltrop");
             ASSERT_NE(mainWindow_, 0u);

@@ -9,6 +9,7 @@
 
 #include "accessibility_bus.h"
 #include "probes.h"
+#include "status_notifier_panel.h"
 #include "support/temp_folder.h"
 #include "wayland_session.h"
 #include "x_display.h"
@@ -30,6 +31,7 @@ protected:
         bool xwayland;
         std::vector<std::string> userChoice;  // added to the program's environment
         bool x11Client;                       // expected to run through XWayland
+        bool panel = false;                   // with a StatusNotifier host
     };
 
     // Starts weston, the accessibility bus and the program; waits until the main window
@@ -37,6 +39,9 @@ protected:
     void startIn(const Session& session) {
         wayland_ = std::make_unique<WaylandSession>(session.xwayland);
         bus_ = std::make_unique<AccessibilityBus>(folder_.path(), wayland_->environment());
+        if (session.panel) {
+            panel_ = std::make_unique<StatusNotifierPanel>(folder_.path(), bus_->environment());
+        }
         std::vector<std::string> environment = bus_->environment();
         for (const auto& added : {bus_->readableProgram(), session.userChoice}) {
             environment.insert(environment.end(), added.begin(), added.end());
@@ -81,6 +86,7 @@ protected:
 
     void TearDown() override {
         program_.reset();
+        panel_.reset();
         bus_.reset();
         wayland_.reset();
     }
@@ -89,6 +95,7 @@ protected:
     std::unique_ptr<ChildProcess> program_;
     std::unique_ptr<WaylandSession> wayland_;
     std::unique_ptr<AccessibilityBus> bus_;
+    std::unique_ptr<StatusNotifierPanel> panel_;
 };
 
 TEST_F(WaylandDesktopTest, XWaylandWhereThereIsOneElseWaylandItselfOrWhatTheUserChose) {
@@ -96,6 +103,7 @@ TEST_F(WaylandDesktopTest, XWaylandWhereThereIsOneElseWaylandItselfOrWhatTheUser
         {"with XWayland", true, {}, true},
         {"without XWayland", false, {}, false},
         {"with an X display that does not answer", false, {"DISPLAY=:4097"}, false},
+        {"without XWayland, with a StatusNotifier host", false, {}, false, true},
         {"the user's QT_QPA_PLATFORM=wayland", true, {"QT_QPA_PLATFORM=wayland"}, false},
     };
     {
@@ -131,7 +139,14 @@ TEST_F(WaylandDesktopTest, XWaylandWhereThereIsOneElseWaylandItselfOrWhatTheUser
                 EXPECT_TRUE(x11Windows(x11, "Veltrop").empty());
             }
         }
-        if (!session.x11Client) {
+        if (session.panel) {
+            // The icon is the way back: Minimize hides into it, a click shows again.
+            ASSERT_TRUE(panel_->iconRegistered());
+            EXPECT_EQ(bus_->runReader({"press", "Minimize"}), 0);
+            EXPECT_TRUE(becomesTrue([&] { return !shows("frame|Veltrop"); }));
+            ASSERT_TRUE(panel_->click());
+            EXPECT_TRUE(becomesTrue([&] { return shows("frame|Veltrop"); }));
+        } else if (!session.x11Client) {
             // No notification area here: Minimize goes to the taskbar and never hides
             // the window where nothing could bring it back.
             EXPECT_EQ(bus_->runReader({"press", "Minimize"}), 0);
