@@ -6,6 +6,7 @@
 #include "support/credential_records.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "accessibility_bus.h"
 #include "probes.h"
@@ -45,6 +46,13 @@ protected:
         std::vector<std::string> environment = bus_->environment();
         for (const auto& added : {bus_->readableProgram(), session.userChoice}) {
             environment.insert(environment.end(), added.begin(), added.end());
+        }
+        // Under the leak checker: Mesa's EGL code, which Qt's Wayland platform runs, has
+        // no frame pointers, and the quick unwinder stops there, before the frames that
+        // the suppressions name.
+        if (const char* leakOptions = std::getenv("LSAN_OPTIONS")) {
+            environment.push_back(std::string("LSAN_OPTIONS=") + leakOptions +
+                                  ":fast_unwind_on_malloc=0");
         }
         program_ = std::make_unique<ChildProcess>(std::vector<std::string>{VELTROP_PROGRAM},
                                                   folder_.path(), environment);
