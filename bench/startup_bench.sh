@@ -3,10 +3,11 @@
 # and openbox, on tables of 0, 10,000 and 1,000,000 records. Both programs run interleaved in
 # the same session so that they share the machine's state; medians are printed.
 #
-#   bench/startup_bench.sh [BUILD_DIR [ROUNDS]]     (defaults: build, 20)
+#   bench/startup_bench.sh [BUILD_DIR [ROUNDS [BASELINE_DIR]]]     (defaults: build, 20)
 #
-# Needs the `benchmarks` target and `veltrop` built in BUILD_DIR. Prints figures, never fails
-# because of them.
+# Needs the `benchmarks` target and `veltrop` built in BUILD_DIR. With BASELINE_DIR, the
+# `veltrop` built there (an earlier version) runs in the same rounds too, and the report
+# compares the two. Prints figures, never fails because of them.
 set -euo pipefail
 
 build=$(realpath "${1:-build}")
@@ -19,6 +20,11 @@ for tool in "$bench_dir/window_mapped" "$bench_dir/bare_window" "$bench_dir/tabl
     [ -x "$tool" ] || { echo "missing $tool: build the 'benchmarks' target" >&2; exit 2; }
 done
 [ -n "$veltrop" ] || { echo "no veltrop executable under $build" >&2; exit 2; }
+baseline=
+if [ -n "${3:-}" ]; then
+    baseline=$(find "$(realpath "$3")" -maxdepth 2 -name veltrop -type f -perm -u+x -print -quit)
+    [ -n "$baseline" ] || { echo "no veltrop executable under $3" >&2; exit 2; }
+fi
 
 work=$(mktemp -d /tmp/veltrop-startup.XXXXXX)
 xvfb_pid=
@@ -80,9 +86,11 @@ round() {
     for n in "${sizes[@]}"; do
         if [ "$1" = bare ]; then
             measure "$n" bare Bare "$bench_dir/bare_window"
+            [ -z "$baseline" ] || measure "$n" baseline Veltrop "$baseline"
             measure "$n" veltrop Veltrop "$veltrop"
         else
             measure "$n" veltrop Veltrop "$veltrop"
+            [ -z "$baseline" ] || measure "$n" baseline Veltrop "$baseline"
             measure "$n" bare Bare "$bench_dir/bare_window"
         fi
     done
@@ -121,6 +129,16 @@ report() {
                     mark(ratio <= tt, tt), br / 1024, vr / 1024, diff, mark(diff <= rt, rt)
             }'
     done
+    if [ -n "$baseline" ]; then
+        echo "Against the baseline $baseline (target: no more than 5% slower)"
+        printf '%9s | %8s %8s %6s | %8s %8s\n' records "base ms" "velt ms" ratio "base MB" "velt MB"
+        for n in "${sizes[@]}"; do
+            awk -v n="$n" -v bt="$(column "$n" baseline 3)" -v vt="$(column "$n" veltrop 3)" \
+                -v br="$(column "$n" baseline 4)" -v vr="$(column "$n" veltrop 4)" 'BEGIN {
+                printf "%9d | %8.1f %8.1f %6.2f | %8.1f %8.1f\n", n, bt, vt, vt / bt, br / 1024,
+                    vr / 1024 }'
+        done
+    fi
     local failed
     failed=$(awk '$5 != 0' "$work/results" | wc -l)
     echo "runs: $(wc -l <"$work/results"), with a non-zero exit status: $failed"

@@ -11,6 +11,7 @@ packages=(
     dpkg-dev file desktop-file-utils appstream lintian
     bc time
     at-spi2-core python3-gi gir1.2-atspi-2.0 dbus-bin
+    weston xwayland qt6-wayland
     clang libclang-rt-14-dev
 )
 

@@ -7,15 +7,17 @@
 #include "core/guard.h"
 #include "main_window/tool_bar_images.h"
 #include "platform/application_window.h"
+#include "platform/display_platform.h"
 #include "platform/form.h"
 #include "platform/termination.h"
 
 namespace veltrop {
 
 Application::Application(int& argc, char** argv, StopBox stopBox)
-    : QApplication(argc, argv),
+    : QApplication(chooseDisplayPlatform(argc, argv), argv),
       title_(titleFromProgramFile(applicationFilePath())),
       stopBox_(std::move(stopBox)) {
+    forgetDisplayPlatformChoice();
     // The program ends only by Terminate, never because its last window was hidden.
     setQuitOnLastWindowClosed(false);
     setWindowIcon(programIcon());

@@ -27,8 +27,8 @@ int runProgram(Application& app, const WindowFactory& factory) {
     } catch (...) {
         // The windows built so far go before the box, which has no owner.
         windows.destroy();
-        // "Exit" from the icon's menu while start-up asked for a password: the
-        // program ends as asked, with nothing to report.
+        // The session ended while start-up asked for a password: the program ends
+        // as asked, with nothing to report.
         if (isTerminating()) {
             return 0;
         }

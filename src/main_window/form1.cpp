@@ -77,14 +77,14 @@ TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt,
     buildPopupMenu();
     connectLaunching();
     buildTrayIcon(std::move(notificationArea));
-    // The first window made is the main one, already while its cursor opens: the
-    // icon is there before a password may be asked, and its "Exit" ends the program
-    // from that question too.
+    // The first window made is the main one.
     if (!programState().mainForm) {
         programState().mainForm = this;
     }
-    trayIcon1_->Loaded();
     table1_->open();
+    // Only a window whose table is open gets its icon: the icon's double-click would
+    // show it, and a start that fails (a password cancelled) shows no window at all.
+    trayIcon1_->Loaded();
 }
 
 // The editors go with the window's children, after the data source and the cursor.

@@ -10,6 +10,10 @@
 namespace veltrop {
 
 void mapInNormalState(QWidget& window) {
+    // Xlib only on X11: on Wayland itself there is no such hint to undo.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return;
+    }
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->display() || !window.testAttribute(Qt::WA_WState_Created)) {
         return;

@@ -6,6 +6,7 @@
 #include "engine/file_owner.h"
 #include "store/credential_table.h"
 #include "table_tool/command.h"
+#include "table_tool/default_table.h"
 #include "table_tool/table_access.h"
 #include "table_tool/tool_error.h"
 
@@ -19,7 +20,8 @@ std::string toolHelp() {
     std::string help = std::string("Usage: ") + kProgram +
                        " COMMAND [FILE] [OPTIONS]\n"
                        "Protects, widens, imports, exports and backs up a Veltrop table.\n"
-                       "FILE is Veltrop.DB in the current folder unless given.\n\nCommands:\n";
+                       "FILE is Veltrop.DB in the current folder unless given; without one\n"
+                       "there, the menu entry's table in $XDG_DATA_HOME/veltrop.\n\nCommands:\n";
     for (const Command& command : commands()) {
         std::string name = command.name;
         name.resize(11, ' ');
@@ -46,7 +48,9 @@ void setUp(QCommandLineParser& parser, const Command& command) {
     for (const auto& option : command.options) {
         parser.addOption(option);
     }
-    parser.addPositionalArgument("FILE", "The table file (default Veltrop.DB).", "[FILE]");
+    parser.addPositionalArgument(
+        "FILE", "The table file (default Veltrop.DB, here or in $XDG_DATA_HOME/veltrop).",
+        "[FILE]");
     if (*command.arguments) {
         parser.addPositionalArgument(command.arguments, command.argumentsHelp, command.arguments);
     }
@@ -54,12 +58,12 @@ void setUp(QCommandLineParser& parser, const Command& command) {
 
 // Splits the positional arguments into FILE and the command's own: FILE comes first and
 // is there when more arguments are given than the command takes (for resize: when the
-// first has no "=").
+// first has no "="). FILE is empty when not given.
 std::pair<std::string, QStringList> splitFile(const Command& command, QStringList positional) {
     const bool fileGiven = command.mostArguments < 0
                                ? !positional.isEmpty() && !positional.front().contains('=')
                                : positional.size() > command.mostArguments;
-    std::string fileName = credentials::kFileName;
+    std::string fileName;
     if (fileGiven) {
         fileName = positional.takeFirst().toStdString();
     }
@@ -89,6 +93,10 @@ int runCommand(const Command& command, const QStringList& arguments, std::FILE* 
         return kDone;
     }
     auto [fileName, own] = splitFile(command, parser.positionalArguments());
+    const bool fileGiven = !fileName.empty();
+    if (!fileGiven) {
+        fileName = defaultTable(command.run == &runCreate, err);
+    }
     engine::removeLeftovers(fileName);
     for (const auto& warning : engine::ownerWarnings(fileName)) {
         std::fprintf(err, "%s: warning: %s\n", kProgram, warning.c_str());
@@ -98,6 +106,9 @@ int runCommand(const Command& command, const QStringList& arguments, std::FILE* 
     try {
         command.run(context);
     } catch (const engine::EngineError& error) {
+        if (!fileGiven && error.code() == engine::ErrorCode::TableNotFound) {
+            throw ToolError(noDefaultTable());
+        }
         throw ToolError(describeFailure(error, fileName));
     }
     return kDone;

@@ -1,15 +1,11 @@
 #include "program_fixture.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "accessibility_bus.h"
 #include "probes.h"
-#include "session_bus.h"
 
-// The real program read through the accessibility bus, as a screen reader reads it:
-// a private session bus with at-spi2-core's bus launcher on it, whose registry the
-// reader (atspi_reader.py, on libatspi) asks.
+// The real program read through the accessibility bus, as a screen reader reads it.
 namespace veltrop::testing {
 namespace {
 
@@ -17,55 +13,18 @@ class AtspiDesktopTest : public ProgramFixture {
 protected:
     void SetUp() override {
         ProgramFixture::SetUp();
-        bus_ = std::make_unique<SessionBus>(folder_.path());
-        launcher_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"},
-            folder_.path(), busEnvironment());
-        ASSERT_TRUE(accessibilityBusUp()) << "at-spi-bus-launcher did not start";
+        bus_ = std::make_unique<AccessibilityBus>(folder_.path(), desktop_->environment());
     }
-    // The launcher ends the accessibility bus it started, and with it the registry.
-    void TearDown() override {
-        launcher_->stop(kTimeout);
-        bus_.reset();
-    }
+    void TearDown() override { bus_.reset(); }
 
-    std::vector<std::string> busEnvironment() {
-        std::vector<std::string> environment = desktop_->environment();
-        environment.push_back(bus_->environmentEntry());
-        return environment;
-    }
-    int runOnBus(std::vector<std::string> command) {
-        ChildProcess process(command, folder_.path(), busEnvironment());
-        return process.waitForExit(kTimeout).value_or(-1);
-    }
-    // The launcher has taken its name on the session bus, which a program asks for
-    // the accessibility bus's address.
-    bool accessibilityBusUp() {
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            // Asked without starting it: the bus would start another launcher.
-            if (runOnBus({"/bin/sh", "-c",
-                          "/usr/bin/dbus-send --session --print-reply "
-                          "--dest=org.freedesktop.DBus /org/freedesktop/DBus "
-                          "org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus "
-                          "| grep -q 'boolean true'"}) == 0) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    void startReadableProgram() {
-        startProgram({bus_->environmentEntry(), "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"});
-    }
-    // The program's accessible objects, one line each (see atspi_reader.py).
+    void startReadableProgram() { startProgram(bus_->readableProgram()); }
+    // The program's accessible objects, one line each (see atspi_reader.py), without
+    // their depth.
     std::vector<std::string> readTree() {
-        const std::string out = folder_.file("tree.txt");
-        std::filesystem::remove(out);
-        EXPECT_EQ(runOnBus({"/usr/bin/python3", VELTROP_ATSPI_READER, "tree", out}), 0);
-        std::vector<std::string> lines;
-        std::ifstream file(out);
-        for (std::string line; std::getline(file, line);) {
-            lines.push_back(line.substr(line.find(' ') + 1));
+        std::vector<std::string> lines = bus_->read("tree");
+        EXPECT_FALSE(lines.empty());
+        for (std::string& line : lines) {
+            line = line.substr(line.find(' ') + 1);
         }
         return lines;
     }
@@ -83,8 +42,7 @@ protected:
         return found;
     }
 
-    std::unique_ptr<SessionBus> bus_;
-    std::unique_ptr<ChildProcess> launcher_;
+    std::unique_ptr<AccessibilityBus> bus_;
 };
 
 TEST_F(AtspiDesktopTest, AScreenReaderReadsTheWindowsAndTheSelectionListButNoSecret) {
@@ -115,13 +73,12 @@ TEST_F(AtspiDesktopTest, AScreenReaderReadsTheWindowsAndTheSelectionListButNoSec
     // Each move of the current row is spoken: its first cell gets the focus.
     const std::string spoken = folder_.file("focus.txt");
     const std::string ready = folder_.file("ready");
-    ChildProcess listener({"/usr/bin/python3", VELTROP_ATSPI_READER, "focus", "2", spoken, ready},
-                          folder_.path(), busEnvironment());
+    auto listener = bus_->startReader({"focus", "2", spoken, ready});
     ASSERT_TRUE(becomesTrue([&] { return std::filesystem::exists(ready); }));
     xdotool({"key", "Down"});
     ASSERT_TRUE(becomesTrue([&] { return has(readTree(), "table cell|Mail|selected|focused"); }));
     xdotool({"key", "End"});
-    EXPECT_EQ(listener.waitForExit(kTimeout), 0);
+    EXPECT_EQ(listener->waitForExit(kTimeout), 0);
     EXPECT_EQ(readFileBytes(spoken), "Mail\nShop\n");
     EXPECT_TRUE(has(readTree(), "table cell|Shop|selected|focused"));
 

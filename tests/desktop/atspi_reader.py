@@ -5,6 +5,10 @@ tree OUT: writes one line per accessible object of the program:
   and for a table: table|name|rows=N|columns=M|column descriptions.
 focus COUNT OUT READY: creates READY once listening, then writes the name of each
   table cell that gets the focus, until COUNT did or 30 seconds have passed.
+windows OUT: writes one line per window of the program: role|name, and |showing when
+  it is on screen.
+press NAME: presses the program's button NAME as a screen reader user does; exits 1
+  when there is none, and does not wait for a modal window that the press opens.
 """
 import sys
 
@@ -15,6 +19,7 @@ from gi.repository import Atspi, GLib  # noqa: E402
 
 PROGRAM = "veltrop"
 FOCUS_TIMEOUT_SECONDS = 30
+PRESS_TIMEOUT_MILLISECONDS = 3000
 
 
 def program():
@@ -78,8 +83,51 @@ def focus(count, out, ready):
         file.write("\n".join(names) + "\n")
 
 
+def windows(out):
+    application = program()
+    lines = []
+    for index in range(application.get_child_count() if application is not None else 0):
+        window = application.get_child_at_index(index)
+        if window is not None:
+            showing = window.get_state_set().contains(Atspi.StateType.SHOWING)
+            lines.append("%s|%s%s" % (window.get_role_name(), window.get_name() or "",
+                                      "|showing" if showing else ""))
+    with open(out, "w") as file:
+        file.write("\n".join(lines) + "\n")
+
+
+def find_button(node, name):
+    if node.get_role() == Atspi.Role.PUSH_BUTTON and node.get_name() == name:
+        return node
+    for index in range(node.get_child_count()):
+        child = node.get_child_at_index(index)
+        found = find_button(child, name) if child is not None else None
+        if found is not None:
+            return found
+    return None
+
+
+def press(name):
+    application = program()
+    button = find_button(application, name) if application is not None else None
+    if button is None:
+        sys.exit(1)
+    # A press that opens a modal window is answered only once that window closes: what
+    # the press started is under way when the call goes unanswered.
+    Atspi.set_timeout(PRESS_TIMEOUT_MILLISECONDS, -1)
+    try:
+        button.do_action(0)
+    except GLib.Error as error:
+        if "NoReply" not in error.message and "imeout" not in error.message:
+            raise
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "tree":
         tree(sys.argv[2])
+    elif sys.argv[1] == "windows":
+        windows(sys.argv[2])
+    elif sys.argv[1] == "press":
+        press(sys.argv[2])
     else:
         focus(int(sys.argv[2]), sys.argv[3], sys.argv[4])

@@ -3,7 +3,9 @@
 status_notifier_host.py FOLDER: takes the watcher's name, then creates FOLDER/ready.
 Once an icon registers, creates FOLDER/registered. Whenever FOLDER/click-LABEL
 appears, removes it, chooses the icon menu's item LABEL as a click in the panel's
-menu does, and creates FOLDER/clicked-LABEL. Ends after 120 seconds.
+menu does, and creates FOLDER/clicked-LABEL. Whenever FOLDER/activate appears,
+removes it, clicks the icon as a panel does (Activate), and creates FOLDER/activated
+once the program has gone back to its event loop. Ends after 300 seconds.
 """
 import os
 import sys
@@ -20,7 +22,7 @@ INTERFACE = """
   <property name="ProtocolVersion" type="i" access="read"/>
 </interface></node>
 """
-LIFETIME_SECONDS = 120
+LIFETIME_SECONDS = 300
 POLL_MILLISECONDS = 50
 
 folder = sys.argv[1]
@@ -83,8 +85,21 @@ def click(label):
     touch("clicked-" + label)
 
 
+def activate():
+    service, path = items[-1]
+    call(service, path, "org.kde.StatusNotifierItem", "Activate", GLib.Variant("(ii)", (0, 0)),
+         "()")
+    # A second call is answered only after the program has handled the first.
+    call(service, path, "org.freedesktop.DBus.Properties", "Get",
+         GLib.Variant("(ss)", ("org.kde.StatusNotifierItem", "Id")), "(v)")
+    touch("activated")
+
+
 def poll():
     for name in os.listdir(folder):
+        if name == "activate" and items:
+            os.remove(os.path.join(folder, name))
+            activate()
         if name.startswith("click-") and items:
             os.remove(os.path.join(folder, name))
             try:

@@ -418,6 +418,18 @@ void XDisplay::requestMaximise(Window client) {
                          static_cast<long>(atom("_NET_WM_STATE_MAXIMIZED_HORZ")), kSourcePager});
 }
 
+void XDisplay::askToClose(Window client) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = client;
+    event.xclient.message_type = atom("WM_PROTOCOLS");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(atom("WM_DELETE_WINDOW"));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, client, False, NoEventMask, &event);
+    XFlush(display_);
+}
+
 void XDisplay::sendToWindowManager(Window client, const char* message,
                                    std::initializer_list<long> data) {
     XEvent event{};

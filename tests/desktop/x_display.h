@@ -77,6 +77,9 @@ public:
     void requestClose(Window client);
     // What the title bar's maximise box does.
     void requestMaximise(Window client);
+    // What a window manager sends the window for its close box (WM_DELETE_WINDOW), for
+    // window managers that take no request to close.
+    void askToClose(Window client);
 
     // Whether a window with this title was mapped since the connection was opened or
     // told to forget, even if it is gone again.

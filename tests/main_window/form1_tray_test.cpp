@@ -1,6 +1,10 @@
 #include <QMenu>
+#include <algorithm>
+#include <filesystem>
+#include <optional>
 
 #include "commands_fixture.h"
+#include "engine/error.h"
 #include "support/recording_notification_area.h"
 
 // The main window's side of the notification-area icon: Minimize, the icon's
@@ -58,6 +62,50 @@ TEST_F(Form1TrayTest, TheIconIsThereFromCreationToShutdownWithTheProgramIconAndI
 
     closeWindows();
     EXPECT_FALSE(tray_->present);
+}
+
+// Its double-click would show the window, so the icon comes only with an open table:
+// not while the password is asked, and never when no password is given.
+TEST_F(Form1TrayTest, TheIconComesOnlyOnceTheTableHasOpened) {
+    for (const bool given : {true, false}) {
+        SCOPED_TRACE(given ? "password given" : "password refused");
+        tray_ = std::make_shared<RecordingNotificationArea::State>();
+        std::filesystem::remove(credentials::kFileName);
+        engine::Session session;
+        createCredentialTable(session, credentials::kFileName, kRecords);
+        session.protectTable(credentials::kFileName, "open sesame");
+        session.removeAllPasswords();
+        std::optional<std::size_t> addsWhileAsked;
+        const auto adds = [&] {
+            return std::count_if(
+                tray_->requests.begin(), tray_->requests.end(),
+                [](const auto& made) { return made.request == NotifyIconRequest::Add; });
+        };
+        const auto prompt = [&] {
+            addsWhileAsked = adds();
+            if (given) {
+                session.addPassword("open sesame");
+            }
+            return given;
+        };
+        try {
+            TForm1 form(session, prompt, std::make_unique<RecordingNotificationArea>(tray_));
+            EXPECT_TRUE(given);
+            EXPECT_TRUE(tray_->present);
+        } catch (const engine::EngineError&) {
+            EXPECT_FALSE(given);
+        }
+        EXPECT_EQ(addsWhileAsked, 0u);
+        EXPECT_EQ(adds(), given ? 1 : 0);
+        EXPECT_FALSE(tray_->present);
+    }
+}
+
+TEST_F(Form1TrayTest, ADoubleClickOnTheIconLeavesAShownWindowAsItIs) {
+    openWindows();
+    doubleClickIcon();
+    EXPECT_TRUE(form1().isVisible());
+    EXPECT_EQ(form1().windowState(), Qt::WindowNoState);
 }
 
 TEST_F(Form1TrayTest, MinimizeHidesTheWindowAndADoubleClickOnTheIconBringsItBack) {
