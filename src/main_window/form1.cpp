@@ -85,6 +85,7 @@ TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt,
     }
     trayIcon1_->Loaded();
     table1_->open();
+    followTableName();
 }
 
 // The editors go with the window's children, after the data source and the cursor.
