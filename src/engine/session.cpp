@@ -14,6 +14,7 @@
 
 #include "engine/connection.h"
 #include "engine/file_probe.h"
+#include "engine/journal_vfs.h"
 #include "engine/record_lock_registry.h"
 #include "engine/schema.h"
 #include "engine/sole_use.h"
@@ -42,6 +43,7 @@ void initializeStorage() {
                       static_cast<unsigned>(ErrorCode::InitFailed));
         throw EngineError(ErrorCode::InitFailed, {{ErrorCode::InitFailed, rc, text}});
     }
+    useJournalFolder();
 }
 
 std::string directoryOf(const std::string& fileName) {
