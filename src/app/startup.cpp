@@ -2,10 +2,12 @@
 
 #include <optional>
 
+#include "app/conflict_copies_notice.h"
 #include "app/startup_failure.h"
 #include "app/table_file_setup.h"
 #include "app/window_set.h"
 #include "platform/termination.h"
+#include "store/credential_table.h"
 
 namespace veltrop {
 
@@ -27,6 +29,7 @@ int runProgram(Application& app, const WindowFactory& factory) {
         reportStartupFailure(std::current_exception(), app.stopBox());
         return 1;
     }
+    tellOfConflictCopiesAfterShow(credentials::kFileName);
     app.run(windows.mainForm());
     windows.destroy();
     return 0;

@@ -29,6 +29,16 @@ std::optional<int> memoField(const TableFile& file) {
     return std::nullopt;
 }
 
+// Whether the part is empty or stands in the text as whole lines: a note joined before
+// is not joined again.
+bool holdsLines(const std::string& text, const std::string& part) {
+    if (part.empty() || text == part) {
+        return true;
+    }
+    const std::string framed = "\n" + text + "\n";
+    return framed.find("\n" + part + "\n") != std::string::npos;
+}
+
 }  // namespace
 
 std::optional<RecordNumber> findSameRecord(TableFile& file, const RawRecord& values) {
@@ -40,10 +50,10 @@ std::optional<RecordNumber> findSameTextFields(TableFile& file, const RawRecord&
 }
 
 std::string joinNotes(const std::string& kept, const std::string& added) {
-    if (added.empty() || kept.find(added) != std::string::npos) {
+    if (holdsLines(kept, added)) {
         return kept;
     }
-    if (kept.empty() || added.find(kept) != std::string::npos) {
+    if (holdsLines(added, kept)) {
         return added;
     }
     return kept + "\n" + added;

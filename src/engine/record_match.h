@@ -17,7 +17,7 @@ std::optional<RecordNumber> findSameRecord(TableFile& file, const RawRecord& val
 std::optional<RecordNumber> findSameTextFields(TableFile& file, const RawRecord& values);
 
 // Two versions of a note in one: the kept note, then the added one on a line of its own,
-// unless one already holds the other.
+// unless one already holds the other as whole lines.
 std::string joinNotes(const std::string& kept, const std::string& added);
 
 // Stores a record beside those already there. One equal in every text field takes the

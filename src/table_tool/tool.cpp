@@ -44,9 +44,17 @@ void setUp(QCommandLineParser& parser, const Command& command) {
     for (const auto& option : command.options) {
         parser.addOption(option);
     }
-    parser.addPositionalArgument("FILE", "The table file (default Veltrop.DB).", "[FILE]");
+    const auto addFile = [&parser] {
+        parser.addPositionalArgument("FILE", "The table file (default Veltrop.DB).", "[FILE]");
+    };
+    if (!command.fileLast) {
+        addFile();
+    }
     if (*command.arguments) {
         parser.addPositionalArgument(command.arguments, command.argumentsHelp, command.arguments);
+    }
+    if (command.fileLast) {
+        addFile();
     }
 }
 
@@ -54,12 +62,14 @@ void setUp(QCommandLineParser& parser, const Command& command) {
 // is there when more arguments are given than the command takes (for resize: when the
 // first has no "=").
 std::pair<std::string, QStringList> splitFile(const Command& command, QStringList positional) {
-    const bool fileGiven = command.mostArguments < 0
+    const bool fileGiven = command.fileLast ? positional.size() > 1
+                           : command.mostArguments < 0
                                ? !positional.isEmpty() && !positional.front().contains('=')
                                : positional.size() > command.mostArguments;
     std::string fileName = credentials::kFileName;
     if (fileGiven) {
-        fileName = positional.takeFirst().toStdString();
+        fileName =
+            (command.fileLast ? positional.takeLast() : positional.takeFirst()).toStdString();
     }
     if (positional.size() < command.leastArguments ||
         (command.mostArguments >= 0 && positional.size() > command.mostArguments)) {
