@@ -95,6 +95,8 @@ protected:
             }
         }
         writeFileBytes(kTable, readFileBytes("template.db"));
+        // A killed run's journal belongs to a table file that is gone now.
+        std::filesystem::remove_all(engine::journalFolder());
     }
 
     // The table is sound and holds one of the allowed record lists; gives which.
