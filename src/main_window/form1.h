@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QList>
 #include <QPixmap>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <memory>
@@ -119,6 +120,7 @@ private:
     void connectLaunching();
     void buildTrayIcon(std::unique_ptr<NotificationArea> area);
     void followTableName();
+    void followWhenIdle();
     // Asks the question in Form3 over this window; returns Form3's modal result.
     int ask(const char* question);
     void requireDialogs() const;
@@ -133,6 +135,7 @@ private:
     TForm3* form3_ = nullptr;
     TTrayIcon* trayIcon1_ = nullptr;
     QFileSystemWatcher* tableFolderWatcher_ = nullptr;
+    QTimer* tableGoneTimer_ = nullptr;
     // Owned, yet no child: a child would be disabled with this window whenever a
     // modal window is up, and the icon's menu must work in every state.
     std::unique_ptr<QMenu> popupMenu1_;

@@ -50,6 +50,29 @@ TEST_F(Form1FollowTest, AnIdleWindowShowsTheArrivedFileAtOnce) {
     EXPECT_TRUE(notices_.empty());
 }
 
+TEST_F(Form1FollowTest, ATableDeletedJustBeforeTheNewOneIsRenamedInIsNotToldOf) {
+    openWindows(kRecords);
+    engine::Session other;
+    createCredentialTable(other, "incoming.DB", {kFromB});
+    // As Syncthing replaces a file: the old one deleted, then the new one renamed in.
+    ASSERT_EQ(std::remove(credentials::kFileName), 0);
+    auto* gone = form1().findChild<QTimer*>(QStringLiteral("TableGoneTimer"));
+    ASSERT_NE(gone, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gone->isActive(); }, 5000));
+    ASSERT_EQ(std::rename("incoming.DB", credentials::kFileName), 0);
+    EXPECT_TRUE(showsSoon(kFromB));
+    EXPECT_FALSE(gone->isActive());
+    EXPECT_TRUE(notices_.empty());
+}
+
+TEST_F(Form1FollowTest, ATableGoneForGoodIsToldOfOnce) {
+    openWindows(kRecords);
+    ASSERT_EQ(std::rename(credentials::kFileName, "moved.DB"), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notices_.empty(); }, 5000));
+    EXPECT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(shown(), kRecords[0]);
+}
+
 TEST_F(Form1FollowTest, AnEditIsSavedIntoTheArrivedFileWithItsChanges) {
     openWindows(kRecords);
     type(form1().DBEdit4(), "9");
@@ -60,6 +83,18 @@ TEST_F(Form1FollowTest, AnEditIsSavedIntoTheArrivedFileWithItsChanges) {
     answer({Answer::Ok});
     click(form1().ToolButtonSave());
     EXPECT_EQ(storedRecords(), (std::vector<Record>{kEdited, kRecords[1], kRecords[2], kFromB}));
+    EXPECT_TRUE(notices_.empty());
+}
+
+TEST_F(Form1FollowTest, TheFirstKeystrokeFollowsBeforeTheEditBegins) {
+    openWindows(kRecords);
+    arrive({kRecords[0], kRecords[1], kRecords[2], kFromB});
+    type(form1().DBEdit4(), "9");
+    EXPECT_EQ(shown(), kEdited);
+    answer({Answer::Ok});
+    click(form1().ToolButtonSave());
+    EXPECT_EQ(storedRecords(), (std::vector<Record>{kEdited, kRecords[1], kRecords[2], kFromB}));
+    EXPECT_TRUE(recordedBoxes().empty());
     EXPECT_TRUE(notices_.empty());
 }
 
