@@ -12,6 +12,7 @@ packages=(
     bc time
     at-spi2-core python3-gi gir1.2-atspi-2.0 dbus-bin
     clang libclang-rt-14-dev
+    syncthing
 )
 
 missing=()
