@@ -14,7 +14,9 @@
 #include "engine/journal_vfs.h"
 #include "engine/session.h"
 #include "store/credential_table.h"
+#include "store/table.h"
 #include "support/temp_folder.h"
+#include "table_tool/tool.h"
 
 namespace veltrop {
 namespace {
@@ -118,6 +120,18 @@ TEST_F(JournalFolderTest, AJournalCarriedFromAnotherCopyChangesNothing) {
     ASSERT_FALSE(fs::exists("control.DB-journal")) << "the control played no journal";
 
     EXPECT_EQ(passwordsLike(session_, kFile, "b-"), std::make_pair(std::int64_t{kRecords}, true));
+    EXPECT_TRUE(fs::exists(std::string(kFile) + "-journal")) << "left as it came";
+
+    // The program's cursor and the table tool read through the same layer.
+    Table cursor("Table1", session_, kFile, credentials::definition());
+    cursor.open();
+    EXPECT_EQ(cursor.field(3).asString().toStdString(), "b-1");
+    std::FILE* messages = std::tmpfile();
+    EXPECT_EQ(table_tool::runTool({"export", "-o", "export.csv"}, messages, messages), 0);
+    std::fclose(messages);
+    const std::string exported = testing::readFileBytes("export.csv");
+    EXPECT_NE(exported.find("b-3000"), std::string::npos) << exported.substr(0, 200);
+    EXPECT_EQ(exported.find("old-"), std::string::npos);
 }
 
 TEST_F(JournalFolderTest, OwnJournalRestoresATableKilledMidChange) {
