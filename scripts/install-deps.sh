@@ -13,6 +13,7 @@ packages=(
     at-spi2-core python3-gi gir1.2-atspi-2.0 dbus-bin
     weston xwayland qt6-wayland
     clang libclang-rt-14-dev
+    syncthing
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include "platform/application_window.h"
 #include "platform/display_platform.h"
 #include "platform/form.h"
+#include "platform/modal_scope.h"
 #include "platform/termination.h"
 
 namespace veltrop {
@@ -22,6 +23,10 @@ Application::Application(int& argc, char** argv, StopBox stopBox)
     setQuitOnLastWindowClosed(false);
     setWindowIcon(programIcon());
     state_.errorReporter = ErrorBoxReporter(title_, stopBox_);
+    state_.notice = [this](const QString& text) {
+        ModalScope scope;
+        showNoticeBox(title_, text);
+    };
     connect(this, &QGuiApplication::commitDataRequest, this, &Application::answerSessionEnd);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/conflict_copies_notice.h"
 #include "app/startup_failure.h"
 #include "app/table_file_setup.h"
 #include "app/window_set.h"
@@ -35,6 +36,7 @@ int runProgram(Application& app, const WindowFactory& factory) {
         reportStartupFailure(std::current_exception(), app.stopBox());
         return 1;
     }
+    tellOfConflictCopiesAfterShow(credentials::kFileName);
     app.run(windows.mainForm());
     windows.destroy();
     return 0;

@@ -10,5 +10,7 @@ namespace veltrop {
 using StopBox = std::function<void(const QString& caption, const QString& text)>;
 
 void showStopBox(const QString& caption, const QString& text);
+// The same with the information icon, for what stops nothing.
+void showNoticeBox(const QString& caption, const QString& text);
 
 }  // namespace veltrop

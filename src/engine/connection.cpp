@@ -182,6 +182,9 @@ void Connection::fail(int resultCode) const {
 EngineError Connection::errorFor(int resultCode, bool reading) const {
     const ErrorCode code = codeForResult(resultCode, db_ ? sqlite3_system_errno(db_) : 0, reading);
     std::string native = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(resultCode);
+    if (resultCode == SQLITE_READONLY_DBMOVED) {
+        native += "\nThe file was moved, replaced or deleted while open";
+    }
     return EngineError(code, {{code, 0, "Table: " + fileName_}, {code, resultCode, native}});
 }
 

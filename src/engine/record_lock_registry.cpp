@@ -104,6 +104,13 @@ RecordLockRegistry::~RecordLockRegistry() {
     }
 }
 
+bool RecordLockRegistry::isNamedBy(const std::string& fileName) const {
+    struct stat named {};
+    struct stat held {};
+    return stat(fileName.c_str(), &named) == 0 && isFile(named.st_dev, named.st_ino) &&
+           fstat(fd_, &held) == 0 && held.st_nlink > 0;
+}
+
 bool RecordLockRegistry::setSystemLock(RecordNumber number, short type) {
     return lockByte(fd_, recordLockOffset(number), type);
 }

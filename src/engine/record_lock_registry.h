@@ -40,6 +40,9 @@ public:
     bool heldBy(RecordNumber number, const void* holder) const;
     // The file the registry holds, which the name may no longer lead to.
     bool isFile(dev_t device, ino_t inode) const { return device == device_ && inode == inode_; }
+    // Whether the name still leads to the file the registry holds, and that file is
+    // still linked: a sync service or a restore may have put another in its place.
+    bool isNamedBy(const std::string& fileName) const;
     std::vector<RecordNumber> heldByHolder(const void* holder) const;
 
 private:

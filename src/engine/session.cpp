@@ -15,6 +15,7 @@
 #include "engine/aside_files.h"
 #include "engine/connection.h"
 #include "engine/file_probe.h"
+#include "engine/journal_vfs.h"
 #include "engine/record_lock_registry.h"
 #include "engine/schema.h"
 #include "engine/schema_guard.h"
@@ -45,6 +46,7 @@ void initializeStorage() {
                       static_cast<unsigned>(ErrorCode::InitFailed));
         throw EngineError(ErrorCode::InitFailed, {{ErrorCode::InitFailed, rc, text}});
     }
+    useJournalFolder();
 }
 
 // A rename or link is only durable once the directory itself is on disk.

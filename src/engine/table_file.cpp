@@ -37,6 +37,10 @@ TableFile::~TableFile() {
     }
 }
 
+bool TableFile::isStillNamed() const {
+    return !locks_ || locks_->isNamedBy(connection_->fileName());
+}
+
 std::vector<RecordNumber> TableFile::heldLocks() const {
     return locks_ ? locks_->heldByHolder(this) : std::vector<RecordNumber>{};
 }

@@ -48,6 +48,8 @@ public:
     TableFile& operator=(const TableFile&) = delete;
 
     const TableDefinition& definition() const { return definition_; }
+    // Whether the file's name still leads to this very file (see RecordLockRegistry).
+    bool isStillNamed() const;
     bool readOnly() const { return readOnly_; }
 
     std::optional<RecordNumber> first();

@@ -85,6 +85,7 @@ TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt,
     // Only a window whose table is open gets its icon: the icon's double-click would
     // show it, and a start that fails (a password cancelled) shows no window at all.
     trayIcon1_->Loaded();
+    followTableName();
 }
 
 // The editors go with the window's children, after the data source and the cursor.

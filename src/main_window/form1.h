@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QList>
 #include <QPixmap>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <memory>
@@ -65,6 +67,10 @@ public:
     void Restore1Click();
     void Exit1Click();
 
+    // Something may have put another file in the table's place: the cursor follows it
+    // when it is idle. The folder's watcher calls this.
+    void TableFolderChanged();
+
     QMenu* PopupMenu() const { return child<QMenu>("PopupMenu"); }
     QMenu* PopupMenu1() const { return popupMenu1_.get(); }
     TTrayIcon* TrayIcon1() const { return trayIcon1_; }
@@ -113,6 +119,8 @@ private:
     void pasteInto(DBEdit& editor);
     void connectLaunching();
     void buildTrayIcon(std::unique_ptr<NotificationArea> area);
+    void followTableName();
+    void followWhenIdle();
     // Asks the question in Form3 over this window; returns Form3's modal result.
     int ask(const char* question);
     void requireDialogs() const;
@@ -126,6 +134,8 @@ private:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TTrayIcon* trayIcon1_ = nullptr;
+    QFileSystemWatcher* tableFolderWatcher_ = nullptr;
+    QTimer* tableGoneTimer_ = nullptr;
     // Owned, yet no child: a child would be disabled with this window whenever a
     // modal window is up, and the icon's menu must work in every state.
     std::unique_ptr<QMenu> popupMenu1_;

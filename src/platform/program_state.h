@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWindow>
+#include <functional>
 #include <vector>
 
 #include "core/guard.h"
@@ -29,6 +31,9 @@ public:
     // Shows an error that escaped a handler. A new state keeps the one it replaces,
     // since error reporting belongs to the application, not to one run.
     ErrorReporter errorReporter;
+    // Tells the user something that stops no command, in a box with an OK button
+    // (nothing when unset).
+    std::function<void(const QString&)> notice;
 
     // How many modal scopes lower the always-on-top windows now, and the windows they
     // lowered.

@@ -1,8 +1,11 @@
 #include "store/table.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "engine/error.h"
+#include "engine/record_match.h"
 #include "store/errors.h"
 #include "store/table_listener.h"
 
@@ -10,6 +13,13 @@ namespace veltrop {
 
 using engine::EngineError;
 using engine::ErrorCode;
+
+namespace {
+
+constexpr const char* kSavedAsNew =
+    "This record was changed on another machine. Your version was saved as a new record.";
+
+}  // namespace
 
 Table::Table(QString componentName, engine::Session& session, std::string fileName,
              engine::TableDefinition definition)
@@ -82,7 +92,7 @@ void Table::failRecordGone(engine::RecordNumber number) const {
                        {ErrorCode::RecordDeleted, 0, "Record " + std::to_string(number)}});
 }
 
-std::unique_ptr<engine::TableFile> Table::openFile() {
+std::unique_ptr<engine::TableFile> Table::openFile(bool mayAsk) {
     for (;;) {
         std::optional<EngineError> refused;
         try {
@@ -95,7 +105,7 @@ std::unique_ptr<engine::TableFile> Table::openFile() {
             }
             return session_.openTable(fileName_, engine::OpenMode::ReadOnly);
         } catch (const EngineError& error) {
-            if (error.code() != ErrorCode::InsufficientRights || !passwordPrompt_) {
+            if (error.code() != ErrorCode::InsufficientRights || !passwordPrompt_ || !mayAsk) {
                 throw;
             }
             refused = error;
@@ -151,6 +161,9 @@ void Table::close() {
 
 void Table::enterState(TableState state) {
     modified_ = false;
+    if (state != TableState::Edit) {
+        editOrphaned_ = false;
+    }
     if (state_ != state) {
         state_ = state;
         notify([](TableListener& listener) { listener.tableStateChanged(); });
@@ -178,6 +191,7 @@ void Table::show(std::optional<engine::RecordNumber> number,
     current_ = number;
     eof_ = !number;
     clearBuffer();
+    shown_ = record ? *record : engine::RawRecord{};
     if (record) {
         for (size_t i = 0; i < buffer_.size() && i < record->size(); ++i) {
             buffer_[i].stored = std::move((*record)[i]);
@@ -223,6 +237,7 @@ void Table::Edit() {
         return;
     }
     requireActive();
+    follow(true);
     if (!current_) {
         Insert();
         return;
@@ -238,9 +253,12 @@ void Table::Edit() {
     editLock_ = std::move(lock);
     enterState(TableState::Edit);
     load(number);
+    editBase_ = shown_;
 }
 
 void Table::Insert() {
+    requireActive();
+    follow(true);
     settle();
     requireWritable();
     clearBuffer();
@@ -257,8 +275,15 @@ void Table::Post() {
         beforePost_(*this);
     }
     // The hook may have ended the edit itself; then there is nothing left to write.
+    if (state_ == TableState::Edit || state_ == TableState::Insert) {
+        follow(true);
+    }
     if (state_ == TableState::Edit) {
-        postEdit();
+        if (editOrphaned_) {
+            postOrphanedEdit();
+        } else {
+            postEdit();
+        }
     } else if (state_ == TableState::Insert) {
         postInsert();
     }
@@ -276,6 +301,22 @@ void Table::postEdit() {
     editLock_.reset();
     enterState(TableState::Browse);
     reposition(number);
+}
+
+// The record was changed or removed on another machine: replacing it would silently
+// drop that change, so the user's version goes in beside it.
+void Table::postOrphanedEdit() {
+    engine::RawRecord values;
+    for (const auto& value : buffer_) {
+        values.push_back(value.stored);
+    }
+    const engine::RecordNumber number = engine::addOrJoin(*file_, values);
+    editLock_.reset();
+    enterState(TableState::Browse);
+    reposition(number);
+    if (notice_) {
+        notice_(QString::fromLatin1(kSavedAsNew));
+    }
 }
 
 void Table::postInsert() {
@@ -299,7 +340,14 @@ void Table::Cancel() {
 
 void Table::Delete() {
     requireActive();
-    if (state_ == TableState::Insert) {
+    const engine::RawRecord confirmed = state_ == TableState::Edit ? editBase_ : shown_;
+    follow(true);
+    // What the user agreed to delete is already gone from the file now named: delete
+    // nothing else in its place.
+    const bool gone = state_ == TableState::Edit
+                          ? editOrphaned_
+                          : state_ == TableState::Browse && shown_ != confirmed;
+    if (state_ == TableState::Insert || gone) {
         Cancel();
         return;
     }
@@ -321,6 +369,8 @@ void Table::Delete() {
 }
 
 bool Table::Locate(const QString& keyFields, const QStringList& values, LocateOptions options) {
+    requireActive();
+    follow(true);
     settle();
     std::vector<int> fields;
     std::vector<std::string> keys;
@@ -338,6 +388,8 @@ bool Table::Locate(const QString& keyFields, const QStringList& values, LocateOp
 }
 
 void Table::Refresh() {
+    requireActive();
+    follow(true);
     settle();
     std::exception_ptr failure;
     try {
@@ -348,6 +400,111 @@ void Table::Refresh() {
     reposition(current_);
     if (failure) {
         std::rethrow_exception(failure);
+    }
+}
+
+void Table::followName() {
+    if (state_ == TableState::Browse) {
+        follow(false);
+    }
+}
+
+void Table::follow(bool mayAsk) {
+    if (!file_ || file_->isStillNamed()) {
+        return;
+    }
+    struct stat named {};
+    const std::string target =
+        stat(fileName_.c_str(), &named) == 0
+            ? std::to_string(named.st_dev) + ":" + std::to_string(named.st_ino)
+            : std::string("nothing");
+    std::unique_ptr<engine::TableFile> next;
+    try {
+        next = openFile(mayAsk);
+        checkStructure(next->definition());
+    } catch (const EngineError& error) {
+        switch (error.code()) {
+            case ErrorCode::InsufficientRights:
+                // Asked and cancelled: the command stops, the next one asks again.
+                if (mayAsk) {
+                    throw Abort();
+                }
+                return;
+            case ErrorCode::TableLocked:
+                // Being put in place or rewritten right now; the next command follows.
+                return;
+            case ErrorCode::TableNotFound:
+                sayOnce(target, QString::fromStdString(fileName_) +
+                                    " is no longer in its folder. Veltrop keeps working on the "
+                                    "table it has open and creates no new one there.");
+                return;
+            default:
+                sayOnce(target, QString::fromStdString(fileName_) +
+                                    " was replaced by a file that Veltrop cannot open as its "
+                                    "table:\n" +
+                                    QString::fromStdString(error.message()) +
+                                    "\nVeltrop keeps working on the table it has open.");
+                return;
+        }
+    }
+    refusedTarget_.clear();
+    switchTo(std::move(next));
+}
+
+void Table::sayOnce(const std::string& target, const QString& text) {
+    if (target == refusedTarget_) {
+        return;
+    }
+    refusedTarget_ = target;
+    if (notice_) {
+        notice_(text);
+    }
+}
+
+std::optional<engine::RecordNumber> Table::findAgain(std::optional<engine::RecordNumber> number,
+                                                     const engine::RawRecord& values) {
+    if (!number) {
+        return file_->first();
+    }
+    if (file_->read(*number) == values) {
+        return number;
+    }
+    if (const auto same = engine::findSameRecord(*file_, values)) {
+        return same;
+    }
+    if (file_->read(*number)) {
+        return number;
+    }
+    if (const auto following = file_->next(*number)) {
+        return following;
+    }
+    return file_->prior(*number);
+}
+
+// The locks go with the old file; an edit moves to the first record that still holds
+// what was read when it began, if there is one.
+void Table::switchTo(std::unique_ptr<engine::TableFile> next) {
+    editLock_.reset();
+    file_ = std::move(next);
+    switch (state_) {
+        case TableState::Browse:
+            load(findAgain(current_, shown_));
+            break;
+        case TableState::Insert:
+            current_ = findAgain(current_, shown_);
+            break;
+        case TableState::Edit:
+            if (const auto same = engine::findSameRecord(*file_, editBase_)) {
+                current_ = same;
+                editOrphaned_ = false;
+                editLock_ = lockRecord(*file_, *same);
+            } else {
+                current_ = findAgain(current_, editBase_);
+                editOrphaned_ = true;
+            }
+            break;
+        case TableState::Inactive:
+            break;
     }
 }
 

@@ -32,6 +32,8 @@ public:
     // Asked when the table is protected and no listed password fits; true to try again.
     using PasswordPrompt = std::function<bool()>;
     using BeforePostHook = std::function<void(Table&)>;
+    // Tells the user something that stops nothing (a box with an OK button).
+    using Notice = std::function<void(const QString&)>;
 
     Table(QString componentName, engine::Session& session, std::string fileName,
           engine::TableDefinition definition);
@@ -42,6 +44,7 @@ public:
     const QString& name() const { return name_; }
     void setPasswordPrompt(PasswordPrompt prompt) { passwordPrompt_ = std::move(prompt); }
     void setBeforePost(BeforePostHook hook) { beforePost_ = std::move(hook); }
+    void setNotice(Notice notice) { notice_ = std::move(notice); }
     void addListener(TableListener* listener);
     void removeListener(TableListener* listener);
 
@@ -62,6 +65,12 @@ public:
     void Delete();
     bool Locate(const QString& keyFields, const QStringList& values, LocateOptions options = {});
     void Refresh();
+
+    // Follows the name to the file it leads to now, when something (a sync service, a
+    // restore) has put another file in its place; Edit, Insert, Post, Delete, Locate
+    // and Refresh do it first. Asks no password: a table that needs one is left to the
+    // next command. Does nothing outside browse state.
+    void followName();
 
     // Moving through the table in its natural order; each settles first.
     void first();
@@ -88,10 +97,19 @@ private:
     };
 
     void settle();
+    // mayAsk: a protected file whose password is not listed may be asked for.
+    void follow(bool mayAsk);
+    std::unique_ptr<engine::TableFile> openFollowed(bool mayAsk);
+    void switchTo(std::unique_ptr<engine::TableFile> file);
+    void sayOnce(const std::string& target, const QString& text);
+    // Where the record that was shown stands in the current file.
+    std::optional<engine::RecordNumber> findAgain(std::optional<engine::RecordNumber> number,
+                                                  const engine::RawRecord& values);
+    void postOrphanedEdit();
     void requireActive() const;
     void requireWritable() const;
     void fail(const char* message) const;
-    std::unique_ptr<engine::TableFile> openFile();
+    std::unique_ptr<engine::TableFile> openFile(bool mayAsk = true);
     void checkStructure(const engine::TableDefinition& found) const;
     void enterState(TableState state);
     // Makes the record current; false when it is no longer in the table.
@@ -120,6 +138,7 @@ private:
     std::vector<TableListener*> listeners_;
     PasswordPrompt passwordPrompt_;
     BeforePostHook beforePost_;
+    Notice notice_;
 
     TableState state_ = TableState::Inactive;
     bool modified_ = false;
@@ -127,6 +146,14 @@ private:
     // The record the cursor stands on; kept during an insert, so Cancel can return to it.
     std::optional<engine::RecordNumber> current_;
     std::vector<Value> buffer_;
+    // The current record as last read, and as read when the edit began: what tells it
+    // apart in a file that another machine wrote.
+    engine::RawRecord shown_;
+    engine::RawRecord editBase_;
+    // The edited record is no longer in the file that the name now leads to.
+    bool editOrphaned_ = false;
+    // The last file the name led to that could not be followed, told once.
+    std::string refusedTarget_;
 };
 
 }  // namespace veltrop

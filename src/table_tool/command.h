@@ -37,6 +37,8 @@ struct Command {
     const char* summary;
     std::vector<QCommandLineOption> options;
     void (*run)(CommandContext& context);
+    // FILE comes after the command's arguments, and is there when more than one is given.
+    bool fileLast = false;
 };
 
 // Every command of the tool, in the order --help lists them.
@@ -53,5 +55,6 @@ void runRekey(CommandContext& context);
 void runResize(CommandContext& context);
 void runExport(CommandContext& context);
 void runImport(CommandContext& context);
+void runMerge(CommandContext& context);
 
 }  // namespace veltrop::table_tool

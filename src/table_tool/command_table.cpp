@@ -106,6 +106,21 @@ const std::vector<Command>& commands() {
           {"keep-duplicates", "Import records equal to an existing one in the four text fields."},
           {"dry-run", "Check and count everything, but write nothing."}},
          runImport},
+        {"merge",
+         "OTHER...",
+         "Other copies of the table. With more than one name the last is FILE.",
+         0,
+         -1,
+         "Bring the records of other copies of the table into it, protected or not, all or "
+         "none: equal records are skipped, a differing note is joined, a differing password "
+         "is kept beside the other and listed as a conflict.",
+         {passwordStdin(),
+          {"conflicts",
+           "Merge the conflict copies that Syncthing, Nextcloud or Dropbox left beside the "
+           "table, then move them into the folder FILE.merged beside it."},
+          {"dry-run", "Check and count everything, but write nothing."}},
+         runMerge,
+         true},
         {"backup",
          "OUT",
          "The copy to make; must not exist yet.",

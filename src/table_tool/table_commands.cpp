@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include "engine/conflict_copies.h"
 #include "engine/error_text.h"
 #include "engine/sole_use.h"
 #include "store/credential_table.h"
@@ -88,6 +89,16 @@ void runInfo(CommandContext& context) {
     }
     std::fprintf(out, "Quick check: %s\n", problems.empty() ? "ok" : problems.front().c_str());
     std::fprintf(out, "Open in a program: %s\n", inUse ? "yes" : "no");
+    const auto copies = engine::findConflictCopies(file);
+    if (!copies.empty()) {
+        std::fprintf(out,
+                     "Conflict copies from a file-sync service: %zu (merge them with "
+                     "'veltrop-table merge --conflicts')\n",
+                     copies.size());
+        for (const auto& copy : copies) {
+            std::fprintf(out, "  %s\n", copy.c_str());
+        }
+    }
 }
 
 namespace {

@@ -48,11 +48,19 @@ void setUp(QCommandLineParser& parser, const Command& command) {
     for (const auto& option : command.options) {
         parser.addOption(option);
     }
-    parser.addPositionalArgument(
-        "FILE", "The table file (default Veltrop.DB, here or in $XDG_DATA_HOME/veltrop).",
-        "[FILE]");
+    const auto addFile = [&parser] {
+        parser.addPositionalArgument(
+            "FILE", "The table file (default Veltrop.DB, here or in $XDG_DATA_HOME/veltrop).",
+            "[FILE]");
+    };
+    if (!command.fileLast) {
+        addFile();
+    }
     if (*command.arguments) {
         parser.addPositionalArgument(command.arguments, command.argumentsHelp, command.arguments);
+    }
+    if (command.fileLast) {
+        addFile();
     }
 }
 
@@ -60,12 +68,14 @@ void setUp(QCommandLineParser& parser, const Command& command) {
 // is there when more arguments are given than the command takes (for resize: when the
 // first has no "="). FILE is empty when not given.
 std::pair<std::string, QStringList> splitFile(const Command& command, QStringList positional) {
-    const bool fileGiven = command.mostArguments < 0
+    const bool fileGiven = command.fileLast ? positional.size() > 1
+                           : command.mostArguments < 0
                                ? !positional.isEmpty() && !positional.front().contains('=')
                                : positional.size() > command.mostArguments;
     std::string fileName;
     if (fileGiven) {
-        fileName = positional.takeFirst().toStdString();
+        fileName =
+            (command.fileLast ? positional.takeLast() : positional.takeFirst()).toStdString();
     }
     if (positional.size() < command.leastArguments ||
         (command.mostArguments >= 0 && positional.size() > command.mostArguments)) {

@@ -126,5 +126,28 @@ TEST_F(ProgramStartupTest, AProtectedTableIsOpenedWithThePasswordGivenInTheDialo
     EXPECT_TRUE(recordedBoxes().empty());
 }
 
+TEST_F(ProgramStartupTest, ConflictCopiesBesideTheTableAreToldOfOnceAfterTheWindowShows) {
+    engine::Session session;
+    createCredentialTable(session, credentials::kFileName, {kStored});
+    for (const char* copy : {"Veltrop.sync-conflict-20261209-051500-ABCDEFG.DB",
+                             "Veltrop (conflicted copy 2026-12-09 051500).DB"}) {
+        createCredentialTable(session, copy, {kStored});
+    }
+    std::vector<QString> notices;
+    bool shownFirst = false;
+    programState().notice = [&](const QString& text) {
+        shownFirst = programState().mainForm && programState().mainForm->isVisible();
+        notices.push_back(text);
+    };
+    runProgramThen([&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !notices.empty(); }, 5000));
+        mainWindow().close();
+    });
+    EXPECT_TRUE(shownFirst);
+    EXPECT_EQ(notices, std::vector<QString>{
+                           "Veltrop.DB has 2 conflicting copies from a file-sync service beside "
+                           "it. Run 'veltrop-table merge --conflicts' to bring their records in."});
+}
+
 }  // namespace
 }  // namespace veltrop::testing

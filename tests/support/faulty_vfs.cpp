@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "engine/journal_vfs.h"
+
 namespace veltrop::testing {
 
 namespace {
@@ -214,6 +216,8 @@ struct FaultyVfsMethods {
     }
 
     static void registerOnce() {
+        // Over the program's own layer, so that its journals go where the program's do.
+        engine::useJournalFolder();
         sqlite3_vfs* below = sqlite3_vfs_find(nullptr);
         if (!below || below->iVersion < 3) {
             throw std::runtime_error("no default storage layer of version 3 to wrap");

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "engine/file_probe.h"
+#include "engine/journal_vfs.h"
 #include "engine/session.h"
 #include "support/temp_folder.h"
 #include "tool_fixture.h"
@@ -49,9 +50,14 @@ protected:
         writeFileBytes("import.csv", csv);
     }
 
-    // Whether the folder holds a file besides the table and the test's own: a journal
-    // or a file written aside, the sign that the tool has begun to write.
+    // Whether the folder holds a file besides the table and the test's own (a file
+    // written aside), or the journal folder holds a journal: the sign that the tool has
+    // begun to write.
     static bool writing() {
+        const std::string journals = engine::journalFolder();
+        if (std::filesystem::exists(journals) && !std::filesystem::is_empty(journals)) {
+            return true;
+        }
         for (const auto& entry : std::filesystem::directory_iterator(".")) {
             const std::string name = entry.path().filename().string();
             if (name != kTable && name != "template.db" && name != "import.csv") {
@@ -89,6 +95,8 @@ protected:
             }
         }
         writeFileBytes(kTable, readFileBytes("template.db"));
+        // A killed run's journal belongs to a table file that is gone now.
+        std::filesystem::remove_all(engine::journalFolder());
     }
 
     // The table is sound and holds one of the allowed record lists; gives which.
