@@ -18,6 +18,7 @@
 
 namespace veltrop {
 
+class ClipboardEraser;
 class TForm2;
 class TForm3;
 
@@ -126,6 +127,8 @@ private:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TTrayIcon* trayIcon1_ = nullptr;
+    // A child, so that it clears the clipboard while the application still runs.
+    ClipboardEraser* clipboardEraser_ = nullptr;
     // Owned, yet no child: a child would be disabled with this window whenever a
     // modal window is up, and the icon's menu must work in every state.
     std::unique_ptr<QMenu> popupMenu1_;

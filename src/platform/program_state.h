@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/guard.h"
+#include "platform/program_settings.h"
 
 namespace veltrop {
 
@@ -29,6 +30,9 @@ public:
     // Shows an error that escaped a handler. A new state keeps the one it replaces,
     // since error reporting belongs to the application, not to one run.
     ErrorReporter errorReporter;
+
+    // What the settings file asks for, read once at start.
+    ProgramSettings settings;
 
     // How many modal scopes lower the always-on-top windows now, and the windows they
     // lowered.
