@@ -176,6 +176,17 @@ TEST_F(LockDesktopTest, SleepLocksAndLetsTheMachineGoOnlyThen) {
     closeProgram();
 }
 
+TEST_F(LockDesktopTest, LogindLockingTheSessionLocks) {
+    ASSERT_NO_FATAL_FAILURE(startLocked());
+    ASSERT_EQ(call("dbus-send --system --type=method_call --dest=org.freedesktop.login1 "
+                   "/org/freedesktop/login1/session/c1 org.freedesktop.login1.Session.Lock"),
+              0);
+    ASSERT_TRUE(becomesLocked());
+    ASSERT_NO_FATAL_FAILURE(unlockWithTheIcon());
+    EXPECT_EQ(shownPassword(), kRecords[0][3]);
+    closeProgram();
+}
+
 TEST_F(LockDesktopTest, APendingEditPutsTheLockOffUntilItIsSavedAndKeepsTheTyping) {
     ASSERT_NO_FATAL_FAILURE(startLocked());
     typePassword("9");
