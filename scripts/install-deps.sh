@@ -10,7 +10,7 @@ packages=(
     dbus-daemon
     dpkg-dev file desktop-file-utils appstream lintian
     bc time
-    at-spi2-core python3-gi gir1.2-atspi-2.0 dbus-bin
+    at-spi2-core python3-gi gir1.2-atspi-2.0 dbus-bin python3-dbusmock python3-dbus
     weston xwayland qt6-wayland
     clang libclang-rt-14-dev
     syncthing

@@ -2,6 +2,8 @@
 
 #include <QSessionManager>
 
+#include <cstdio>
+
 #include "app/error_box_reporter.h"
 #include "app/program_title.h"
 #include "core/guard.h"
@@ -27,6 +29,11 @@ Application::Application(int& argc, char** argv, StopBox stopBox)
         ModalScope scope;
         showNoticeBox(title_, text);
     };
+    QStringList warnings;
+    state_.settings = readProgramSettings(programSettingsFile(), warnings);
+    for (const QString& warning : warnings) {
+        std::fprintf(stderr, "%s\n", qPrintable(warning));
+    }
     connect(this, &QGuiApplication::commitDataRequest, this, &Application::answerSessionEnd);
 }
 

@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "core/guard.h"
+#include "dialogs/typed_secret.h"
 #include "platform/guarded_connect.h"
 #include "platform/modal_loop.h"
 #include "ui_password_dialog.h"
@@ -70,8 +71,8 @@ QPushButton* PasswordDialog::CancelButton() const {
     return ui_->CancelButton;
 }
 
-std::string PasswordDialog::typed() const {
-    return ui_->Password->text().toStdString();
+engine::Secret PasswordDialog::takeTyped() {
+    return takeTypedSecret(*ui_->Password);
 }
 
 void PasswordDialog::showEvent(QShowEvent* event) {
@@ -111,13 +112,13 @@ void PasswordDialog::startAgain() {
 }
 
 void PasswordDialog::AddButtonClick() {
-    session_.addPassword(typed());
+    session_.addPassword(takeTyped().view());
     added_ = true;
     startAgain();
 }
 
 void PasswordDialog::RemoveButtonClick() {
-    session_.removePassword(typed());
+    session_.removePassword(takeTyped().view());
     startAgain();
 }
 
@@ -129,7 +130,7 @@ void PasswordDialog::RemoveAllButtonClick() {
 void PasswordDialog::OKButtonClick() {
     // With nothing typed, OK only confirms the passwords added before.
     if (!ui_->Password->text().isEmpty()) {
-        session_.addPassword(typed());
+        session_.addPassword(takeTyped().view());
     }
     setModalResult(ModalResult::Ok);
 }

@@ -44,7 +44,7 @@ private:
     void OKButtonClick();
     void CancelButtonClick();
     void startAgain();
-    std::string typed() const;
+    engine::Secret takeTyped();
 
     engine::Session& session_;
     std::unique_ptr<Ui::PasswordDialog> ui_;

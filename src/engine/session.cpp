@@ -158,29 +158,23 @@ struct Session::Opened {
     Secret sameKeyText;
 };
 
-void Session::addPassword(const std::string& password) {
-    if (std::find(passwords_.begin(), passwords_.end(), password) == passwords_.end()) {
-        passwords_.push_back(password);
+void Session::addPassword(std::string_view password) {
+    if (std::none_of(passwords_.begin(), passwords_.end(),
+                     [&](const Secret& listed) { return listed.view() == password; })) {
+        passwords_.emplace_back(password);
     }
 }
 
-void Session::removePassword(const std::string& password) {
+void Session::removePassword(std::string_view password) {
     keys_.forget(password);
-    for (auto listed = passwords_.begin(); listed != passwords_.end();) {
-        if (*listed == password) {
-            wipeString(*listed);
-            listed = passwords_.erase(listed);
-        } else {
-            ++listed;
-        }
-    }
+    passwords_.erase(
+        std::remove_if(passwords_.begin(), passwords_.end(),
+                       [&](const Secret& listed) { return listed.view() == password; }),
+        passwords_.end());
 }
 
 void Session::removeAllPasswords() {
     keys_.clear();
-    for (auto& password : passwords_) {
-        wipeString(password);
-    }
     passwords_.clear();
 }
 
@@ -203,7 +197,7 @@ Session::Opened Session::connect(const std::string& fileName, bool readOnly) {
             fail(ErrorCode::NotATable, fileName);
         }
         for (const auto& password : passwords_) {
-            const Secret& key = keys_.keyFor(password, *salt);
+            const Secret& key = keys_.keyFor(password.view(), *salt);
             const Secret keyText = rawKeyText(key);
             admitSchema(fileName, keyText, readOnly, options_);
             auto candidate = std::make_unique<Connection>(fileName, readOnly, options_);
@@ -353,7 +347,7 @@ void Session::rewrite(const std::string& name, const Secret* newKeyText, const F
     syncDirectory(fileName);
 }
 
-void Session::protectTable(const std::string& fileName, const std::string& password) {
+void Session::protectTable(const std::string& fileName, std::string_view password) {
     const Salt salt = randomSalt();
     Secret key = deriveTableKey(password, salt);
     const Secret keyText = rawKeyText(key, &salt);

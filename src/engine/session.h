@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/key_cache.h"
@@ -35,10 +36,10 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    void addPassword(const std::string& password);
-    void removePassword(const std::string& password);
+    void addPassword(std::string_view password);
+    void removePassword(std::string_view password);
     void removeAllPasswords();
-    const std::vector<std::string>& passwords() const { return passwords_; }
+    const std::vector<Secret>& passwords() const { return passwords_; }
 
     // Fails with ReadOnly when ReadWrite is asked of a file that cannot be written,
     // InsufficientRights when the table is protected and no listed password fits,
@@ -57,7 +58,7 @@ public:
     // link is refused (WriteFailed).
 
     // Protects the table with the password, or changes its password.
-    void protectTable(const std::string& fileName, const std::string& password);
+    void protectTable(const std::string& fileName, std::string_view password);
     void unprotectTable(const std::string& fileName);
     // Gives the table the definition, whose fields may only be wider than before.
     void restructureTable(const std::string& fileName, const TableDefinition& wider);
@@ -75,7 +76,7 @@ private:
     void rewrite(const std::string& name, const Secret* newKeyText, const Fill& fill);
 
     SessionOptions options_;
-    std::vector<std::string> passwords_;
+    std::vector<Secret> passwords_;
     KeyCache keys_;
 };
 

@@ -17,10 +17,13 @@ void startSodium() {
     }
 }
 
+// Digit by digit into the text's own room: no other buffer ever holds the key's hex.
 void appendHex(Secret& text, const unsigned char* bytes, std::size_t size) {
-    Secret hex(size * 2 + 1);
-    sodium_bin2hex(hex.data(), hex.size(), bytes, size);
-    text.append(hex.view().substr(0, size * 2));
+    static constexpr std::string_view kDigits = "0123456789abcdef";
+    for (std::size_t i = 0; i < size; ++i) {
+        text.append(kDigits.substr(bytes[i] >> 4, 1));
+        text.append(kDigits.substr(bytes[i] & 0x0f, 1));
+    }
 }
 
 }  // namespace
@@ -60,7 +63,9 @@ Secret deriveTableKey(std::string_view password, const Salt& salt) {
 }
 
 Secret rawKeyText(const Secret& key, const Salt* newFileSalt) {
-    Secret text("x'");
+    const std::size_t hexDigits = 2 * (key.size() + (newFileSalt ? newFileSalt->size() : 0));
+    Secret text = Secret::withRoom(hexDigits + 3);
+    text.append("x'");
     appendHex(text, reinterpret_cast<const unsigned char*>(key.data()), key.size());
     if (newFileSalt) {
         appendHex(text, newFileSalt->data(), newFileSalt->size());

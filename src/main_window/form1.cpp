@@ -62,6 +62,7 @@ const form1::Band& bandOf(const char* control) {
 TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt,
                std::unique_ptr<NotificationArea> notificationArea)
     : Form(nullptr),
+      session_(session),
       table1_(std::make_unique<Table>(QStringLiteral("Table1"), session, credentials::kFileName,
                                       credentials::definition())),
       dataSource1_(std::make_unique<DataSource>(table1_.get())),
@@ -86,6 +87,7 @@ TForm1::TForm1(engine::Session& session, Table::PasswordPrompt prompt,
     // show it, and a start that fails (a password cancelled) shows no window at all.
     trayIcon1_->Loaded();
     followTableName();
+    watchForLocking();
 }
 
 // The editors go with the window's children, after the data source and the cursor.

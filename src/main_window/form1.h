@@ -8,6 +8,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <memory>
+#include <optional>
 
 #include "editors/data_source.h"
 #include "editors/db_edit.h"
@@ -16,10 +17,14 @@
 #include "platform/band_bar.h"
 #include "platform/form.h"
 #include "store/table.h"
+#include "store/table_listener.h"
 #include "tray/tray_icon.h"
 
 namespace veltrop {
 
+class ClipboardEraser;
+class IdleWatch;
+class SessionLockNotices;
 class TForm2;
 class TForm3;
 
@@ -70,6 +75,14 @@ public:
     // Something may have put another file in the table's place: the cursor follows it
     // when it is idle. The folder's watcher calls this.
     void TableFolderChanged();
+    // A protected table locks with the screen, before sleep and after the set idle
+    // time: both cursors close, the passwords and keys are wiped, the window hides. A
+    // pending edit or an open modal window puts the lock off until the user is done.
+    void lockRequested();
+    bool locked() const { return locked_; }
+    // Asks the password in the password dialog and shows the same record again; after
+    // Cancel the program stays locked.
+    void unlock();
 
     QMenu* PopupMenu() const { return child<QMenu>("PopupMenu"); }
     QMenu* PopupMenu1() const { return popupMenu1_.get(); }
@@ -100,6 +113,9 @@ public:
     QWidget* ToolButton3() const { return child<QWidget>("ToolButton3"); }
     QLabel* Label1() const { return child<QLabel>("Label1"); }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     template <typename Widget>
     Widget* child(const char* name) const {
@@ -121,10 +137,18 @@ private:
     void buildTrayIcon(std::unique_ptr<NotificationArea> area);
     void followTableName();
     void followWhenIdle();
+    // Watches for the screen lock, sleep and idleness when the table is protected.
+    void watchForLocking();
+    void retryPendingLock();
+    void lockNow();
+    void hideLocked();
     // Asks the question in Form3 over this window; returns Form3's modal result.
     int ask(const char* question);
     void requireDialogs() const;
 
+    engine::Session& session_;
+    // Told by Table1, so it goes after it.
+    std::unique_ptr<TableListener> pendingLockRetry_;
     // The cursor outlives the data source, which outlives the editors' use of it.
     std::unique_ptr<Table> table1_;
     std::unique_ptr<DataSource> dataSource1_;
@@ -136,6 +160,13 @@ private:
     TTrayIcon* trayIcon1_ = nullptr;
     QFileSystemWatcher* tableFolderWatcher_ = nullptr;
     QTimer* tableGoneTimer_ = nullptr;
+    // A child, so that it clears the clipboard while the application still runs.
+    ClipboardEraser* clipboardEraser_ = nullptr;
+    SessionLockNotices* lockNotices_ = nullptr;
+    IdleWatch* idleWatch_ = nullptr;
+    bool locked_ = false;
+    bool lockPending_ = false;
+    std::optional<engine::RecordNumber> lockedAt_;
     // Owned, yet no child: a child would be disabled with this window whenever a
     // modal window is up, and the icon's menu must work in every state.
     std::unique_ptr<QMenu> popupMenu1_;

@@ -5,7 +5,9 @@
 #include "core/guard.h"
 #include "main_window/form1.h"
 #include "main_window/form1_popup_layout.h"
+#include "platform/clipboard_eraser.h"
 #include "platform/guarded_connect.h"
+#include "platform/program_state.h"
 #include "platform/secret_clipboard.h"
 
 namespace veltrop {
@@ -26,16 +28,16 @@ constexpr std::array<ItemHandlers, form1::kPopupItems.size()> kHandlers{{
     {&TForm1::PoUpCopyPasswordClick, &TForm1::PopUpPastePasswordClick},
 }};
 
-// What the editor shows, unsaved typing included; the table is not touched. The text
-// is marked as secret, for it is often a password.
-void copyFrom(DBEdit& editor) {
+// What the editor shows, unsaved typing included; the table is not touched.
+QString textOf(DBEdit& editor) {
     editor.selectAll();
-    copySecretText(editor.selectedText());
+    return editor.selectedText();
 }
 
 }  // namespace
 
 void TForm1::buildPopupMenu() {
+    clipboardEraser_ = new ClipboardEraser(programState().settings.clipboardClearSeconds, this);
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("PopupMenu"));
     const auto addSubmenu = [&](const form1::PopupSubmenu& declared) {
@@ -70,16 +72,19 @@ void TForm1::pasteInto(DBEdit& editor) {
     editor.pasteFromClipboard();
 }
 
+// Every copy is marked as secret for clipboard managers. A URL stays on the clipboard,
+// for it is no secret and goes into a browser; a login name or a password is taken off
+// again after a while.
 void TForm1::PopUpCopyURLClick() {
-    copyFrom(*DBEdit2());
+    copySecretText(textOf(*DBEdit2()));
 }
 
 void TForm1::PopUpCopyLoginIdClick() {
-    copyFrom(*DBEdit3());
+    clipboardEraser_->copy(textOf(*DBEdit3()));
 }
 
 void TForm1::PoUpCopyPasswordClick() {
-    copyFrom(*DBEdit4());
+    clipboardEraser_->copy(textOf(*DBEdit4()));
 }
 
 void TForm1::PopUpPasteURLClick() {

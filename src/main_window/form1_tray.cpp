@@ -1,5 +1,6 @@
 // The notification-area icon, its menu, and hiding the main window into it.
 #include <QMenu>
+#include <QTimer>
 
 #include "core/guard.h"
 #include "main_window/form1.h"
@@ -60,6 +61,11 @@ void TForm1::ToolButtonMinimizeClick() {
 }
 
 void TForm1::TrayIcon1DblClick() {
+    if (locked_) {
+        // Out of the icon's own handling: the password is asked in a modal loop.
+        QTimer::singleShot(0, this, [this] { guarded([&] { unlock(); }); });
+        return;
+    }
     show();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/guard.h"
+#include "platform/program_settings.h"
 
 namespace veltrop {
 
@@ -34,6 +35,9 @@ public:
     // Tells the user something that stops no command, in a box with an OK button
     // (nothing when unset).
     std::function<void(const QString&)> notice;
+
+    // What the settings file asks for, read once at start.
+    ProgramSettings settings;
 
     // How many modal scopes lower the always-on-top windows now, and the windows they
     // lowered.

@@ -6,12 +6,13 @@
 
 namespace veltrop {
 
-void copySecretText(const QString& text) {
+QMimeData* copySecretText(const QString& text) {
     auto* data = new QMimeData;
     data->setText(text);
     data->setData(QString::fromLatin1(kPasswordManagerHint), QByteArray(kSecretHint));
     // The clipboard takes the data over.
     QGuiApplication::clipboard()->setMimeData(data);
+    return data;
 }
 
 }  // namespace veltrop

@@ -146,6 +146,13 @@ void Table::open() {
     load(file_->first());
 }
 
+void Table::openAt(std::optional<engine::RecordNumber> record) {
+    open();
+    if (record && current_ != record) {
+        reposition(record);
+    }
+}
+
 void Table::close() {
     if (!active()) {
         return;

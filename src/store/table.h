@@ -50,6 +50,10 @@ public:
 
     void open();
     void close();
+    // The current record, to come back to once the cursor is open again.
+    std::optional<engine::RecordNumber> currentRecord() const { return current_; }
+    // Opens the cursor on the record, or on its nearest neighbour when it is gone.
+    void openAt(std::optional<engine::RecordNumber> record);
 
     TableState state() const { return state_; }
     bool active() const { return state_ != TableState::Inactive; }

@@ -6,23 +6,31 @@
 
 #include <cstdio>
 
-#include "engine/secret.h"
 #include "table_tool/tool_error.h"
 
 namespace veltrop::table_tool {
 
 namespace {
 
-bool readLine(int fd, std::string& line) {
-    // Room enough that growing leaves no copies of the password behind.
-    line.reserve(4096);
+// A password longer than this is refused rather than moved into a larger buffer.
+constexpr std::size_t kLongestPassword = 4096;
+
+// Byte by byte straight into locked memory; the line's end is not kept.
+bool readLine(int fd, engine::Secret& line) {
+    line = engine::Secret::withRoom(kLongestPassword);
     char c = 0;
     ssize_t got = 0;
     while ((got = read(fd, &c, 1)) == 1 && c != '\n') {
-        line += c;
+        if (line.size() == line.capacity()) {
+            line.wipe();
+            throw ToolError("the password is longer than " + std::to_string(kLongestPassword) +
+                            " bytes");
+        }
+        line.append(std::string_view(&c, 1));
     }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
+    c = 0;
+    if (!line.empty() && line.view().back() == '\r') {
+        line.truncate(line.size() - 1);
     }
     return got == 1 || !line.empty();
 }
@@ -52,8 +60,8 @@ private:
 
 }  // namespace
 
-std::string PasswordSource::ask(const std::string& prompt) {
-    std::string line;
+engine::Secret PasswordSource::ask(const std::string& prompt) {
+    engine::Secret line;
     if (fromStandardInput_) {
         if (!readLine(STDIN_FILENO, line)) {
             throw ToolError("standard input ended before the password; give one per line");
@@ -81,23 +89,17 @@ std::string PasswordSource::ask(const std::string& prompt) {
     return line;
 }
 
-std::string PasswordSource::current(const std::string& fileName) {
+engine::Secret PasswordSource::current(const std::string& fileName) {
     return ask("Password of " + fileName + ": ");
 }
 
-std::string PasswordSource::fresh(const std::string& fileName) {
-    std::string password = ask("New password for " + fileName + ": ");
+engine::Secret PasswordSource::fresh(const std::string& fileName) {
+    engine::Secret password = ask("New password for " + fileName + ": ");
     if (password.empty()) {
         throw ToolError("an empty password protects nothing; nothing was changed");
     }
-    if (!fromStandardInput_) {
-        std::string again = ask("The new password again: ");
-        const bool same = again == password;
-        engine::wipeString(again);
-        if (!same) {
-            engine::wipeString(password);
-            throw ToolError("the two passwords differ; nothing was changed");
-        }
+    if (!fromStandardInput_ && ask("The new password again: ").view() != password.view()) {
+        throw ToolError("the two passwords differ; nothing was changed");
     }
     return password;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "engine/secret.h"
+
 namespace veltrop::table_tool {
 
 // Where passwords come from: the terminal, asked without echo (a new password twice),
@@ -11,12 +13,11 @@ class PasswordSource {
 public:
     explicit PasswordSource(bool fromStandardInput) : fromStandardInput_(fromStandardInput) {}
 
-    // The caller wipes what it gets (engine::wipeString) once it is used.
-    std::string current(const std::string& fileName);
-    std::string fresh(const std::string& fileName);
+    engine::Secret current(const std::string& fileName);
+    engine::Secret fresh(const std::string& fileName);
 
 private:
-    std::string ask(const std::string& prompt);
+    engine::Secret ask(const std::string& prompt);
 
     bool fromStandardInput_;
 };

@@ -11,14 +11,7 @@ namespace veltrop::table_tool {
 namespace {
 
 void protectWithNewPassword(engine::Session& session, CommandContext& context) {
-    std::string password = context.passwords.fresh(context.fileName);
-    try {
-        session.protectTable(context.fileName, password);
-    } catch (...) {
-        engine::wipeString(password);
-        throw;
-    }
-    engine::wipeString(password);
+    session.protectTable(context.fileName, context.passwords.fresh(context.fileName).view());
 }
 
 void requireProtection(const std::string& fileName, bool wanted) {

@@ -22,9 +22,7 @@ void requireOwnTable(const std::string& fileName) {
 
 void unlock(engine::Session& session, const std::string& fileName, PasswordSource& passwords) {
     if (isProtected(fileName)) {
-        std::string password = passwords.current(fileName);
-        session.addPassword(password);
-        engine::wipeString(password);
+        session.addPassword(passwords.current(fileName).view());
     }
 }
 

@@ -92,6 +92,9 @@ protected:
     void startProgram(const std::vector<Record>& records) {
         engine::Session session;
         createCredentialTable(session, credentials::kFileName, records);
+        startAgain();
+    }
+    void startAgain() {
         program_ = std::make_unique<ChildProcess>(std::vector<std::string>{VELTROP_PROGRAM},
                                                   folder_.path(), environment());
         mainWindow_ = desktop_->display().waitForActiveWindow("Veltrop", kTimeout);
@@ -167,6 +170,20 @@ protected:
         closeProgram();
     }
 
+    void writeSettings(const std::string& lines) {
+        std::filesystem::create_directories(folder_.file("config/veltrop"));
+        std::ofstream(folder_.file("config/veltrop/veltrop.conf")) << lines;
+    }
+
+    // A clipboard manager that takes over whatever the program offers it at its end.
+    void startClipboardManager() {
+        const std::string ready = folder_.file("manager.ready");
+        clipboardManager_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{VELTROP_CLIPBOARD_MANAGER, ready}, folder_.path(),
+            environment());
+        ASSERT_TRUE(becomesTrue([&] { return readText(ready) == "ready"; }));
+    }
+
     bool openedBecomes(const std::string& lines) {
         return becomesTrue([&] { return readText(openedFile()) == lines; });
     }
@@ -175,6 +192,7 @@ protected:
     TempFolder folder_;
     std::unique_ptr<ChildProcess> program_;
     std::unique_ptr<ChildProcess> clipboardOwner_;
+    std::unique_ptr<ChildProcess> clipboardManager_;
     Window mainWindow_ = 0;
 };
 
@@ -184,6 +202,50 @@ TEST_F(ClipDesktopTest, CopyPasswordPutsTheStoredPasswordMarkedSecretOnTheClipbo
     EXPECT_EQ(clipboard(""), "pin-1234");
     EXPECT_EQ(clipboard("-t x-kde-passwordManagerHint"), "secret");
     closeProgram();
+}
+
+// Copy ▸ Login Id and Copy ▸ Password (items 1 and 2) are taken off after the set time.
+TEST_F(ClipDesktopTest, CopiedLoginIdAndPasswordLeaveTheClipboardAfterTheSetTime) {
+    writeSettings("ClipboardClearSeconds=1\n");
+    startProgram({{"Bank", "bank.example", "anna", "pin-1234", ""}});
+    for (const auto& [item, copied] : {std::pair{1, "anna"}, std::pair{2, "pin-1234"}}) {
+        chooseFromMenu(0, item);
+        EXPECT_EQ(clipboard(""), copied);
+        EXPECT_TRUE(becomesTrue([&] { return clipboard("").empty(); })) << copied;
+    }
+    closeProgram();
+}
+
+TEST_F(ClipDesktopTest, ACopyMadeInBetweenSurvivesTheClearing) {
+    writeSettings("ClipboardClearSeconds=1\n");
+    startProgram({{"Bank", "bank.example", "anna", "pin-1234", ""}});
+    chooseFromMenu(0, 2);
+    const auto copied = std::chrono::steady_clock::now();
+    std::ofstream(folder_.file("mine.txt")) << "the user's own text";
+    offerOnClipboard(folder_.file("mine.txt"));
+    // Nothing announces a clearing that does not happen: watch until well past the time.
+    while (std::chrono::steady_clock::now() < copied + seconds(3)) {
+        ASSERT_EQ(clipboard(""), "the user's own text");
+    }
+    closeProgram();
+    EXPECT_EQ(clipboard(""), "the user's own text");
+}
+
+// The manager takes what the program leaves at its end: a URL, which is no secret, but
+// never a password, however long before its clearing time the program ends.
+TEST_F(ClipDesktopTest, AtExitAClipboardManagerGetsTheUrlButNoPassword) {
+    startClipboardManager();
+    startProgram({{"Bank", "bank.example", "anna", "pin-1234", ""}});
+    chooseFromMenu(0, 0);
+    EXPECT_EQ(clipboard(""), "bank.example");
+    closeProgram();
+    EXPECT_EQ(clipboard(""), "bank.example");
+
+    startAgain();
+    chooseFromMenu(0, 2);
+    EXPECT_EQ(clipboard(""), "pin-1234");
+    closeProgram();
+    EXPECT_EQ(clipboard(""), "");
 }
 
 TEST_F(ClipDesktopTest, PasteUrlOfAHundredKilobytesFillsTheFieldAndIsSaved) {

@@ -71,13 +71,14 @@ protected:
         createCredentialTable(*session_, credentials::kFileName, records);
     }
     // The main window's icon goes to the given notification area, else the desktop's.
-    void openWindowsOnTable(std::unique_ptr<NotificationArea> area = nullptr) {
+    void openWindowsOnTable(std::unique_ptr<NotificationArea> area = nullptr,
+                            const Table::PasswordPrompt& prompt = {}) {
         if (area) {
-            form1_ = std::make_unique<TForm1>(*session_, Table::PasswordPrompt(), std::move(area));
+            form1_ = std::make_unique<TForm1>(*session_, prompt, std::move(area));
         } else {
-            form1_ = windows_.createForm1(*session_, {});
+            form1_ = windows_.createForm1(*session_, prompt);
         }
-        form2_ = windows_.createForm2(*session_, {});
+        form2_ = windows_.createForm2(*session_, prompt);
         form3_ = windows_.createForm3();
         windows_.connectWindows(*form1_, *form2_, *form3_);
         programState().mainForm = form1_.get();
@@ -103,6 +104,7 @@ protected:
         form1_.reset();
     }
 
+    engine::Session& session() { return *session_; }
     TForm1& form1() { return static_cast<TForm1&>(*form1_); }
     TForm2& form2() { return static_cast<TForm2&>(*form2_); }
     TForm3& form3() { return static_cast<TForm3&>(*form3_); }
