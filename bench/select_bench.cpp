@@ -96,13 +96,13 @@ void BM_FindToGridPainted(benchmark::State& state) {
         state.SetIterationTime(elapsed);
         form2.refreshAfterClose();
     }
-    state.counters["rows_read"] = form2.DBGrid1().rowCount();
+    state.counters["rows_read"] = form2.DBGrid1().model()->rowCount();
 }
 
 void BM_DoubleClickLocatesLastRecord(benchmark::State& state) {
     Windows windows(state);
     TForm2& form2 = windows.form2();
-    RecordGrid& grid = form2.DBGrid1();
+    RecordView& grid = form2.DBGrid1();
     const std::string wanted = generatedKey(state.range(0) - 1).description;
     for (auto _ : state) {
         windows.form1().Table1().first();
@@ -110,7 +110,8 @@ void BM_DoubleClickLocatesLastRecord(benchmark::State& state) {
         windows.whileShown([&] {
             QTest::keyClick(&grid, Qt::Key_End);
             const QPoint row = grid.viewport()->mapTo(
-                &form2, QPoint(10, grid.currentRow() * grid.rowPitch() + grid.rowPitch() / 2));
+                &form2,
+                QPoint(10, grid.currentIndex().row() * grid.rowPitch() + grid.rowPitch() / 2));
             const Clock::time_point start = Clock::now();
             QTest::mouseDClick(form2.windowHandle(), Qt::LeftButton, {}, row);
             elapsed = secondsSince(start);

@@ -120,7 +120,7 @@ protected:
 
     // Through the window system's path, which makes a double-click of two presses.
     static void doubleClickRow(TForm2& form, int row) {
-        RecordGrid& grid = form.DBGrid1();
+        RecordView& grid = form.DBGrid1();
         const QPoint inGrid(grid.columnWidth(0) / 2, row * grid.rowPitch() + grid.rowPitch() / 2);
         QTest::mouseDClick(form.windowHandle(), Qt::LeftButton, {},
                            grid.viewport()->mapTo(&form, inGrid));
