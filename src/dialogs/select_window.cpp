@@ -1,11 +1,11 @@
 #include "dialogs/select_window.h"
 
 #include <QStringList>
-#include <stdexcept>
 
 #include "core/guard.h"
 #include "dialogs/select_window_layout.h"
 #include "platform/guarded_connect.h"
+#include "platform/invalid_operation.h"
 #include "platform/sans_serif_font.h"
 #include "store/credential_table.h"
 #include "store/errors.h"
@@ -51,7 +51,7 @@ void TForm2::refreshAfterClose() {
 
 void TForm2::DBGrid1DblClick() {
     if (!mainTable_) {
-        throw std::logic_error("The selection window has no main table");
+        throw InvalidOperation("The selection window has no main table");
     }
     QStringList values;
     for (int field = 0; field < static_cast<int>(form2::kColumns.size()); ++field) {
