@@ -17,6 +17,7 @@
 #include "dialogs/select_window.h"
 #include "main_window/form1.h"
 #include "platform/modal_loop.h"
+#include "platform/window_hook.h"
 #include "store/credential_table.h"
 
 namespace veltrop::bench {
@@ -28,22 +29,6 @@ using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-// Calls back once after the watched widget has been painted.
-class PaintWatcher : public QObject {
-public:
-    explicit PaintWatcher(std::function<void()> painted) : painted_(std::move(painted)) {}
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            // Runs once the paint event, being delivered now, has been handled.
-            QTimer::singleShot(0, this, painted_);
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> painted_;
-};
 
 // The program's three windows on the generated table of state.range(0) records,
 // wired as start-up wires them; the main window is shown.
@@ -85,11 +70,15 @@ void BM_FindToGridPainted(benchmark::State& state) {
     TForm2& form2 = windows.form2();
     Clock::time_point start;
     double elapsed = 0;
-    PaintWatcher watcher([&] {
-        elapsed = secondsSince(start);
-        form2.setModalResult(ModalResult::Cancel);
+    // Once the paint event being delivered has been handled.
+    const WindowHook painted(*form2.DBGrid1().viewport(), [&](QObject&, QEvent& event) {
+        if (event.type() == QEvent::Paint) {
+            QTimer::singleShot(0, &form2, [&] {
+                elapsed = secondsSince(start);
+                form2.setModalResult(ModalResult::Cancel);
+            });
+        }
     });
-    form2.DBGrid1().viewport()->installEventFilter(&watcher);
     for (auto _ : state) {
         start = Clock::now();
         showModal(form2);

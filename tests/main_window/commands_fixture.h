@@ -18,6 +18,7 @@
 #include "main_window/form1.h"
 #include "platform/program_state.h"
 #include "platform/termination.h"
+#include "platform/window_hook.h"
 #include "support/credential_records.h"
 #include "support/raw_database.h"
 #include "support/temp_folder.h"
@@ -177,9 +178,12 @@ private:
     // The show event comes before the modal loop has cleared the form's result, so
     // the reaction waits until the loop runs.
     void watchShown(Form& form, std::function<void()> reaction) {
-        auto* watcher = new ShowWatcher(std::move(reaction));
-        watcher->setParent(&form);
-        form.installEventFilter(watcher);
+        auto* hook = new WindowHook(form, [&form, reaction](QObject&, QEvent& event) {
+            if (event.type() == QEvent::Show) {
+                QTimer::singleShot(0, &form, reaction);
+            }
+        });
+        hook->setParent(&form);
     }
 
     void answerQuestion() {
@@ -194,20 +198,6 @@ private:
         }
         click(given == Answer::Ok ? form3().BitBtn1() : form3().BitBtn2());
     }
-
-    class ShowWatcher : public QObject {
-    public:
-        explicit ShowWatcher(std::function<void()> reaction) : reaction_(std::move(reaction)) {}
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Show) {
-                QTimer::singleShot(0, this, reaction_);
-            }
-            return false;
-        }
-
-    private:
-        std::function<void()> reaction_;
-    };
 
     ProgramState state_;
     TempFolder folder_;
