@@ -17,6 +17,7 @@
 #include "dialogs/select_window.h"
 #include "main_window/form1.h"
 #include "platform/modal_loop.h"
+#include "platform/window_hook.h"
 #include "store/credential_table.h"
 
 namespace veltrop::bench {
@@ -28,22 +29,6 @@ using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-// Calls back once after the watched widget has been painted.
-class PaintWatcher : public QObject {
-public:
-    explicit PaintWatcher(std::function<void()> painted) : painted_(std::move(painted)) {}
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            // Runs once the paint event, being delivered now, has been handled.
-            QTimer::singleShot(0, this, painted_);
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> painted_;
-};
 
 // The program's three windows on the generated table of state.range(0) records,
 // wired as start-up wires them; the main window is shown.
@@ -85,24 +70,28 @@ void BM_FindToGridPainted(benchmark::State& state) {
     TForm2& form2 = windows.form2();
     Clock::time_point start;
     double elapsed = 0;
-    PaintWatcher watcher([&] {
-        elapsed = secondsSince(start);
-        form2.setModalResult(ModalResult::Cancel);
+    // Once the paint event being delivered has been handled.
+    const WindowHook painted(*form2.DBGrid1().viewport(), [&](QObject&, QEvent& event) {
+        if (event.type() == QEvent::Paint) {
+            QTimer::singleShot(0, &form2, [&] {
+                elapsed = secondsSince(start);
+                form2.setModalResult(ModalResult::Cancel);
+            });
+        }
     });
-    form2.DBGrid1().viewport()->installEventFilter(&watcher);
     for (auto _ : state) {
         start = Clock::now();
         showModal(form2);
         state.SetIterationTime(elapsed);
         form2.refreshAfterClose();
     }
-    state.counters["rows_read"] = form2.DBGrid1().rowCount();
+    state.counters["rows_read"] = form2.DBGrid1().model()->rowCount();
 }
 
 void BM_DoubleClickLocatesLastRecord(benchmark::State& state) {
     Windows windows(state);
     TForm2& form2 = windows.form2();
-    RecordGrid& grid = form2.DBGrid1();
+    RecordView& grid = form2.DBGrid1();
     const std::string wanted = generatedKey(state.range(0) - 1).description;
     for (auto _ : state) {
         windows.form1().Table1().first();
@@ -110,7 +99,8 @@ void BM_DoubleClickLocatesLastRecord(benchmark::State& state) {
         windows.whileShown([&] {
             QTest::keyClick(&grid, Qt::Key_End);
             const QPoint row = grid.viewport()->mapTo(
-                &form2, QPoint(10, grid.currentRow() * grid.rowPitch() + grid.rowPitch() / 2));
+                &form2,
+                QPoint(10, grid.currentIndex().row() * grid.rowPitch() + grid.rowPitch() / 2));
             const Clock::time_point start = Clock::now();
             QTest::mouseDClick(form2.windowHandle(), Qt::LeftButton, {}, row);
             elapsed = secondsSince(start);

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config clang-format
+    build-essential cmake pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools libsqlcipher-dev sqlcipher libsodium-dev libcsv-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool xclip openbox trayer xdg-utils x11-utils fonts-dejavu-core libx11-dev

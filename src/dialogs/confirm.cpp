@@ -1,15 +1,17 @@
 #include "dialogs/confirm.h"
 
-#include <QKeyEvent>
 #include <QScreen>
 #include <cmath>
 
 #include "core/guard.h"
 #include "dialogs/confirm_layout.h"
-#include "dialogs/images/cancel.xpm"
-#include "dialogs/images/ok.xpm"
 #include "platform/guarded_connect.h"
 #include "platform/sans_serif_font.h"
+
+// Resources of a static library are registered by hand, outside any namespace.
+static void registerDialogImages() {
+    Q_INIT_RESOURCE(dialog_images);
+}
 
 namespace veltrop {
 
@@ -26,14 +28,9 @@ QRect scaled(const QRect& designed, double scale) {
 
 // Compiled in: the style's own cancel icon is looked up in the desktop's icon themes,
 // which costs start-up a few milliseconds for a dialog that is not shown yet.
-QIcon imageFor(form3::Image image) {
-    switch (image) {
-        case form3::Image::Ok:
-            return QIcon(QPixmap(ok_xpm));
-        case form3::Image::Cancel:
-            break;
-    }
-    return QIcon(QPixmap(cancel_xpm));
+QIcon imageFor(const form3::Button& button) {
+    registerDialogImages();
+    return QIcon(QString::fromLatin1(button.image));
 }
 
 }  // namespace
@@ -56,13 +53,14 @@ void TForm3::buildButtons(double scale) {
         button->setObjectName(QString::fromLatin1(declared.name));
         button->setAccessibleName(button->text());
         // Its disabled look is drawn from it.
-        button->setIcon(imageFor(declared.image));
+        button->setIcon(imageFor(declared));
         button->setGeometry(scaled(declared.geometry, scale));
         // Enter presses the focused button; with the focus elsewhere, the default one.
         button->setAutoDefault(true);
         buttons_.append(button);
     }
     BitBtn1()->setDefault(true);
+    setKeyButtons(BitBtn1(), BitBtn2());
     setTabOrder(BitBtn1(), BitBtn2());
     BitBtn1()->setFocus();
     connectGuarded(BitBtn1(), &QPushButton::clicked, this, &TForm3::BitBtn1Click);
@@ -75,22 +73,6 @@ void TForm3::BitBtn1Click() {
 
 void TForm3::BitBtn2Click() {
     setModalResult(form3::kButtons[1].result);
-}
-
-void TForm3::keyPressEvent(QKeyEvent* event) {
-    guarded([&] {
-        switch (event->key()) {
-            case Qt::Key_Escape:
-                BitBtn2()->click();
-                break;
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-                BitBtn1()->click();
-                break;
-            default:
-                Form::keyPressEvent(event);
-        }
-    });
 }
 
 }  // namespace veltrop

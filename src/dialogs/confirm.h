@@ -6,8 +6,8 @@
 
 namespace veltrop {
 
-// The program's one yes/no question, in the unit Confirm: OK gives the modal result
-// 1, Cancel, Escape and the close box 2. The caller moves the dialog and sets the
+// The program's one yes/no question, in the unit Confirm: OK and Enter give the modal
+// result 1, Cancel, Escape and the close box 2. The caller moves the dialog and sets the
 // question as its caption (setWindowTitle) before each showModal(); the caption
 // stays until the next caller replaces it.
 class TForm3 : public Form {
@@ -21,9 +21,6 @@ public:
 
     void BitBtn1Click();
     void BitBtn2Click();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildButtons(double scale);

@@ -17,20 +17,18 @@ inline constexpr QSize kClientSize{223, 74};
 // Every caller moves the dialog before showing it.
 inline constexpr QPoint kPosition{329, 169};
 
-enum class Image { Ok, Cancel };
-
 struct Button {
     const char* name;
     const char* caption;
-    Image image;
+    const char* image;  // a resource
     QRect geometry;
     int result;  // the modal result a click gives
 };
 
 // In keyboard order; the first is the default button, the last the cancel button.
 inline constexpr std::array kButtons{
-    Button{"BitBtn1", "OK", Image::Ok, {10, 20, 92, 30}, ModalResult::Ok},
-    Button{"BitBtn2", "Cancel", Image::Cancel, {118, 20, 92, 30}, ModalResult::Cancel},
+    Button{"BitBtn1", "OK", ":/dialogs/ok.xpm", {10, 20, 92, 30}, ModalResult::Ok},
+    Button{"BitBtn2", "Cancel", ":/dialogs/cancel.xpm", {118, 20, 92, 30}, ModalResult::Cancel},
 };
 
 }  // namespace veltrop::form3

@@ -1,6 +1,5 @@
 #include "dialogs/password_dialog.h"
 
-#include <QKeyEvent>
 #include <QProxyStyle>
 #include <QScreen>
 
@@ -46,6 +45,8 @@ PasswordDialog::PasswordDialog(engine::Session& session, QWidget* parent)
     connectGuarded(ui_->OKButton, &QPushButton::clicked, this, &PasswordDialog::OKButtonClick);
     connectGuarded(ui_->CancelButton, &QPushButton::clicked, this,
                    &PasswordDialog::CancelButtonClick);
+    // Enter presses the focused button, else OK; Escape is Cancel.
+    setKeyButtons(ui_->OKButton, ui_->CancelButton);
     PasswordChange();
     ui_->Password->setFocus();
 }
@@ -82,20 +83,6 @@ void PasswordDialog::showEvent(QShowEvent* event) {
         move(frame.topLeft());
     });
     Form::showEvent(event);
-}
-
-// Enter presses the focused button, else the default one; Escape is Cancel.
-void PasswordDialog::keyPressEvent(QKeyEvent* event) {
-    guarded([&] {
-        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-            ui_->CancelButton->click();
-        } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                   ui_->OKButton->isEnabled()) {
-            ui_->OKButton->click();
-        } else {
-            event->ignore();
-        }
-    });
 }
 
 void PasswordDialog::PasswordChange() {

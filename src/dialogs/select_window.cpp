@@ -1,11 +1,11 @@
 #include "dialogs/select_window.h"
 
 #include <QStringList>
-#include <stdexcept>
 
 #include "core/guard.h"
 #include "dialogs/select_window_layout.h"
 #include "platform/guarded_connect.h"
+#include "platform/invalid_operation.h"
 #include "platform/sans_serif_font.h"
 #include "store/credential_table.h"
 #include "store/errors.h"
@@ -24,9 +24,9 @@ TForm2::TForm2(engine::Session& session, Table::PasswordPrompt prompt, QWidget* 
     buildControls();
 }
 
-// The grid lets go of the cursor before the cursor goes.
+// The grid's model lets go of the cursor before the cursor goes.
 TForm2::~TForm2() {
-    dbGrid1_->setTable(nullptr);
+    delete dbGrid1_;
 }
 
 void TForm2::buildControls() {
@@ -34,14 +34,14 @@ void TForm2::buildControls() {
     groupBox1_->setObjectName(QStringLiteral("GroupBox1"));
     groupBox1_->setGeometry(form2::kGroupBox1);
 
-    dbGrid1_ = new RecordGrid(groupBox1_);
+    dbGrid1_ = new RecordView(groupBox1_);
     dbGrid1_->setObjectName(QStringLiteral("DBGrid1"));
     dbGrid1_->setGeometry(form2::kDBGrid1);
     dbGrid1_->setAccessibleName(groupBox1_->title());
-    dbGrid1_->setColumns({form2::kColumns.begin(), form2::kColumns.end()});
-    dbGrid1_->setTable(&table1_);
+    dbGrid1_->setRecordModel(
+        new RecordModel(table1_, {form2::kColumns.begin(), form2::kColumns.end()}, dbGrid1_));
     dbGrid1_->setFocus();
-    connectGuarded(dbGrid1_, &RecordGrid::doubleClicked, this, &TForm2::DBGrid1DblClick);
+    connectGuarded(dbGrid1_, &RecordView::doubleClickedAnywhere, this, &TForm2::DBGrid1DblClick);
 }
 
 void TForm2::refreshAfterClose() {
@@ -51,7 +51,7 @@ void TForm2::refreshAfterClose() {
 
 void TForm2::DBGrid1DblClick() {
     if (!mainTable_) {
-        throw std::logic_error("The selection window has no main table");
+        throw InvalidOperation("The selection window has no main table");
     }
     QStringList values;
     for (int field = 0; field < static_cast<int>(form2::kColumns.size()); ++field) {

@@ -2,7 +2,7 @@
 
 #include <QGroupBox>
 
-#include "dialogs/record_grid.h"
+#include "dialogs/record_view.h"
 #include "engine/session.h"
 #include "platform/form.h"
 #include "store/table.h"
@@ -24,7 +24,7 @@ public:
     ~TForm2() override;
 
     Table& Table1() { return table1_; }
-    RecordGrid& DBGrid1() { return *dbGrid1_; }
+    RecordView& DBGrid1() { return *dbGrid1_; }
     QGroupBox& GroupBox1() { return *groupBox1_; }
 
     // The cursor in which a double-click locates the chosen record: the main
@@ -50,7 +50,7 @@ private:
     Table table1_;
     Table* mainTable_ = nullptr;
     QGroupBox* groupBox1_ = nullptr;
-    RecordGrid* dbGrid1_ = nullptr;
+    RecordView* dbGrid1_ = nullptr;
 };
 
 }  // namespace veltrop

@@ -3,7 +3,7 @@
 #include <QRect>
 #include <array>
 
-#include "dialogs/record_grid.h"
+#include "dialogs/record_model.h"
 #include "store/credential_table.h"
 
 // What the selection window holds and where.

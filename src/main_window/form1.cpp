@@ -6,11 +6,11 @@
 #include <QLayout>
 #include <QStyle>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 #include "main_window/form1_layout.h"
 #include "main_window/one_line_memo.h"
 #include "main_window/tool_bar_images.h"
+#include "platform/invalid_operation.h"
 #include "platform/outer_geometry.h"
 #include "platform/program_state.h"
 #include "platform/sans_serif_font.h"
@@ -54,7 +54,7 @@ const form1::Band& bandOf(const char* control) {
             return band;
         }
     }
-    throw std::logic_error("a control without a band");
+    throw InvalidOperation("a control without a band");
 }
 
 }  // namespace

@@ -14,20 +14,6 @@ namespace veltrop {
 
 namespace {
 
-using Handler = void (TForm1::*)();
-
-struct ItemHandlers {
-    Handler copy;
-    Handler paste;
-};
-
-// Beside form1::kPopupItems, item for item.
-constexpr std::array<ItemHandlers, form1::kPopupItems.size()> kHandlers{{
-    {&TForm1::PopUpCopyURLClick, &TForm1::PopUpPasteURLClick},
-    {&TForm1::PopUpCopyLoginIdClick, &TForm1::PopUpPasteLoginIdClick},
-    {&TForm1::PoUpCopyPasswordClick, &TForm1::PopUpPastePasswordClick},
-}};
-
 // What the editor shows, unsaved typing included; the table is not touched.
 QString textOf(DBEdit& editor) {
     editor.selectAll();
@@ -49,16 +35,16 @@ void TForm1::buildPopupMenu() {
     };
     QMenu* copy = addSubmenu(form1::kPopUpCopy);
     QMenu* paste = addSubmenu(form1::kPopUpPaste);
-    for (std::size_t i = 0; i < form1::kPopupItems.size(); ++i) {
-        const form1::PopupItem& declared = form1::kPopupItems[i];
-        const auto addItem = [&](QMenu* submenu, const char* name, Handler handler) {
+    for (const form1::PopupItem& declared : form1::kPopupItems) {
+        const auto addItem = [&](QMenu* submenu, const char* name,
+                                 form1::PopupItem::Handler handler) {
             QAction* item = submenu->addAction(toolBarImageList_.at(declared.image),
                                                QString::fromLatin1(declared.caption));
             item->setObjectName(QString::fromLatin1(name));
             connectGuarded(item, &QAction::triggered, this, handler);
         };
-        addItem(copy, declared.copyName, kHandlers[i].copy);
-        addItem(paste, declared.pasteName, kHandlers[i].paste);
+        addItem(copy, declared.copyName, declared.copy);
+        addItem(paste, declared.pasteName, declared.paste);
     }
     coolBar1_->setContextMenu(menu);
 }

@@ -1,11 +1,11 @@
 // The main window's record commands and the confirmation of every save.
-#include <stdexcept>
 
 #include "core/guard.h"
 #include "dialogs/confirm.h"
 #include "dialogs/select_window.h"
 #include "main_window/form1.h"
 #include "platform/guarded_connect.h"
+#include "platform/invalid_operation.h"
 #include "platform/modal_loop.h"
 #include "store/errors.h"
 
@@ -47,7 +47,7 @@ void TForm1::connectCommands() {
 void TForm1::requireDialogs() const {
     if (!form2_ || !form3_) {
         // Without the dialog nobody could confirm a save, and none may happen unasked.
-        throw std::logic_error("The main window has no dialogs");
+        throw InvalidOperation("The main window has no dialogs");
     }
 }
 

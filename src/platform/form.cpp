@@ -1,6 +1,7 @@
 #include "platform/form.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 #include "core/guard.h"
 #include "platform/form_accessibility.h"
@@ -16,6 +17,30 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
 void Form::setModalResult(int result) {
     modalResult_ = result;
     emit modalResultChanged(result);
+}
+
+void Form::setKeyButtons(QAbstractButton* enter, QAbstractButton* escape) {
+    enterButton_ = enter;
+    escapeButton_ = escape;
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+    guarded([&] {
+        const bool plain =
+            event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+        QAbstractButton* button = nullptr;
+        if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+            button = enterButton_;
+        } else if (plain && event->key() == Qt::Key_Escape) {
+            button = escapeButton_;
+        }
+        if (button) {
+            // A disabled button ignores the click.
+            button->click();
+        } else {
+            QWidget::keyPressEvent(event);
+        }
+    });
 }
 
 void Form::closeEvent(QCloseEvent* event) {

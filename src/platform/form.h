@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QWidget>
 
@@ -25,15 +26,21 @@ public:
     // True while showModal runs for this form.
     bool showingModal() const { return showingModal_; }
 
+    // Enter that no focused control takes clicks the first button, Escape the second.
+    void setKeyButtons(QAbstractButton* enter, QAbstractButton* escape);
+
 signals:
     void modalResultChanged(int result);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     friend int showModal(Form& form);
 
+    QAbstractButton* enterButton_ = nullptr;
+    QAbstractButton* escapeButton_ = nullptr;
     int modalResult_ = ModalResult::Running;
     bool showingModal_ = false;
     QAccessible::Role accessibleRole_ = QAccessible::Dialog;

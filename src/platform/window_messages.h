@@ -7,7 +7,6 @@
 // mouse message that occurred on the icon.
 namespace veltrop::window_message {
 
-constexpr unsigned kNull = 0x0000;
 constexpr unsigned kQueryEndSession = 0x0011;
 constexpr unsigned kMouseMove = 0x0200;
 constexpr unsigned kLeftButtonDown = 0x0201;

@@ -13,6 +13,7 @@
 #include "application_environment.h"
 #include "platform/program_state.h"
 #include "platform/termination.h"
+#include "platform/window_hook.h"
 #include "startup_windows.h"
 #include "support/credential_records.h"
 #include "support/temp_folder.h"
@@ -21,23 +22,14 @@ namespace veltrop::testing {
 namespace {
 
 // Counts every window the program shows, wherever it comes from.
-class ShownWindows : public QObject {
-public:
-    ShownWindows() { QApplication::instance()->installEventFilter(this); }
-    ~ShownWindows() override { QApplication::instance()->removeEventFilter(this); }
-    int count() const { return count_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow()) {
-            ++count_;
-        }
-        return false;
-    }
-
-private:
-    int count_ = 0;
+struct ShownWindows {
+    int count = 0;
+    WindowHook hook{*QApplication::instance(), [this](QObject& watched, QEvent& event) {
+                        if (event.type() == QEvent::Show && watched.isWidgetType() &&
+                            static_cast<QWidget&>(watched).isWindow()) {
+                            ++count;
+                        }
+                    }};
 };
 
 class StartupTest : public ::testing::Test {
@@ -160,7 +152,7 @@ TEST_F(StartupTest, AFileThatIsNoTableEndsStartupWithOneBoxAndNoWindow) {
     ShownWindows shown;
     EXPECT_EQ(runFailingProgram(), 1);
 
-    EXPECT_EQ(shown.count(), 0);
+    EXPECT_EQ(shown.count, 0);
     expectOneApplicationErrorBox("EEngineError", "The file is not a table\nTable: Veltrop.DB.");
     EXPECT_EQ(readFileBytes(credentials::kFileName), bytes);
     EXPECT_EQ(programState().mainForm.data(), nullptr);
@@ -173,7 +165,7 @@ TEST_F(StartupTest, AFailingSecondWindowDestroysTheFirstBeforeTheBox) {
     ShownWindows shown;
     EXPECT_EQ(runFailingProgram(), 1);
     EXPECT_EQ(log_, (EventLog{"create Form1", "destroy Form1", "box"}));
-    EXPECT_EQ(shown.count(), 0);
+    EXPECT_EQ(shown.count, 0);
     expectOneApplicationErrorBox("EWindowFailure", "Window cannot be created.");
 }
 
@@ -207,7 +199,7 @@ TEST_F(StartupTest, ACancelledPasswordEndsStartupWithTheEnginesError) {
     ShownWindows shown;
     EXPECT_EQ(runFailingProgram(), 1);
     EXPECT_EQ(std::count(log_.begin(), log_.end(), "password asked"), 1);
-    EXPECT_EQ(shown.count(), 0);
+    EXPECT_EQ(shown.count, 0);
     expectOneApplicationErrorBox(
         "EEngineError",
         "Insufficient table rights: the table is protected by a password\nTable: Veltrop.DB.");

@@ -34,7 +34,7 @@ ClickPoints measureClickPoints(const std::vector<Record>& records) {
         points.toolButtons[button->objectName().toStdString()] = centreIn(form1, *button);
     }
     points.passwordEditor = centreIn(form1, *form1.DBEdit4());
-    RecordGrid& grid = form2.DBGrid1();
+    RecordView& grid = form2.DBGrid1();
     for (int row = 0; row < grid.visibleRowCount(); ++row) {
         const QPoint inGrid(grid.columnWidth(0) / 2, row * grid.rowPitch() + grid.rowPitch() / 2);
         points.rows.push_back(grid.viewport()->mapTo(&form2, inGrid));

@@ -24,6 +24,7 @@
 #include "store/credential_table.h"
 #include "store/table.h"
 #include "support/credential_records.h"
+#include "support/expect_error.h"
 #include "support/temp_folder.h"
 
 namespace veltrop::testing {
@@ -264,12 +265,7 @@ TEST_F(ProtectedTableTest, OpensOnceTheRightPasswordIsGivenAndAsksAgainAfterAWro
 
 TEST_F(ProtectedTableTest, CancellingFailsTheOpenWithTheEnginesError) {
     answerDialogs({[](PasswordDialog& dialog) { click(dialog.CancelButton()); }});
-    try {
-        table_.open();
-        ADD_FAILURE() << "opened without the password";
-    } catch (const engine::EngineError& error) {
-        EXPECT_EQ(error.code(), engine::ErrorCode::InsufficientRights);
-    }
+    EXPECT_THAT([&] { table_.open(); }, ThrowsEngineError(engine::ErrorCode::InsufficientRights));
     EXPECT_EQ(dialogsAnswered_, 1u);
     EXPECT_FALSE(table_.active());
 }

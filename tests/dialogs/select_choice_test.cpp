@@ -6,6 +6,7 @@
 #include "app/program_windows.h"
 #include "dialogs/confirm.h"
 #include "main_window/form1.h"
+#include "platform/window_hook.h"
 #include "select_fixture.h"
 #include "support/raw_database.h"
 
@@ -43,8 +44,12 @@ protected:
         programState().mainForm = form1_.get();
         form1_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form1_.get()));
-        form3_->installEventFilter(&questionWatcher_);
-        questionWatcher_.answer = [this] { answerQuestion(); };
+        // Answers once the dialog's loop runs, which is after its show event.
+        questionHook_ = std::make_unique<WindowHook>(*form3_, [this](QObject&, QEvent& event) {
+            if (event.type() == QEvent::Show) {
+                QTimer::singleShot(0, form3_.get(), [this] { answerQuestion(); });
+            }
+        });
     }
 
     Table& mainTable() { return form1_->Table1(); }
@@ -84,19 +89,9 @@ private:
                         given == Answer::Ok ? Qt::Key_Return : Qt::Key_Escape);
     }
 
-    // Answers once the dialog's loop runs, which is after its show event.
-    struct QuestionWatcher : QObject {
-        std::function<void()> answer;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Show) {
-                QTimer::singleShot(0, this, answer);
-            }
-            return false;
-        }
-    } questionWatcher_;
-
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm3> form3_;
+    std::unique_ptr<WindowHook> questionHook_;
     std::deque<Answer> answers_;
 
 protected:

@@ -36,7 +36,7 @@ protected:
         return *form2_;
     }
 
-    RecordGrid& grid() { return form2_->DBGrid1(); }
+    RecordView& grid() { return form2_->DBGrid1(); }
 
     // The description of the grid's current row, "" for none.
     std::string currentDescription() { return grid().fieldText(0).toStdString(); }

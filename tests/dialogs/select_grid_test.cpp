@@ -40,9 +40,9 @@ TEST_F(SelectGridTest, WindowGridAndColumnsAreAsDesigned) {
     // Whole rows fill the grid above the horizontal scroll bar that its wide columns need.
     EXPECT_TRUE(grid().horizontalScrollBar()->isVisible());
     EXPECT_GE(grid().visibleRowCount(), 3);
-    EXPECT_EQ(grid().rowCount(), grid().visibleRowCount());
-    EXPECT_LE(grid().rowCount() * grid().rowPitch(), grid().viewport()->height());
-    EXPECT_GT((grid().rowCount() + 1) * grid().rowPitch(), grid().viewport()->height());
+    EXPECT_EQ(grid().model()->rowCount(), grid().visibleRowCount());
+    EXPECT_LE(grid().model()->rowCount() * grid().rowPitch(), grid().viewport()->height());
+    EXPECT_GT((grid().model()->rowCount() + 1) * grid().rowPitch(), grid().viewport()->height());
 
     // The login and password are the grid's fields 2 and 3 without ever being shown.
     EXPECT_EQ(grid().fieldText(0), "Site 0");
@@ -97,8 +97,8 @@ TEST_F(SelectGridTest, KeysOnlyMoveTheCurrentRowAndNeverChangeTheTable) {
         QTest::keyClick(QApplication::focusWidget(), step.keys.key(),
                         step.keys.keyboardModifiers());
         EXPECT_EQ(currentDescription(), site(step.record)[0]);
-        EXPECT_EQ(grid().currentRow(), step.row);
-        EXPECT_EQ(grid().rowCount(), shown);
+        EXPECT_EQ(grid().currentIndex().row(), step.row);
+        EXPECT_EQ(grid().model()->rowCount(), shown);
     }
     EXPECT_EQ(QApplication::focusWidget(), &grid());
     EXPECT_EQ(form.Table1().state(), TableState::Browse);
@@ -143,7 +143,7 @@ TEST_F(SelectGridTest, MouseWheelAndScrollBarMoveTheCurrentRow) {
     bar.triggerAction(QAbstractSlider::SliderSingleStepSub);
     // The row just above the shown ones.
     EXPECT_EQ(currentDescription(), site(kRecords - 1 - shown)[0]);
-    EXPECT_EQ(grid().currentRow(), 0);
+    EXPECT_EQ(grid().currentIndex().row(), 0);
     bar.triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_EQ(currentDescription(), "Site 0");
 
@@ -163,7 +163,7 @@ TEST_F(SelectGridTest, ClicksBelowTheLastRowAndKeysOnAnEmptyTableChangeNothing) 
     clickRow(1);
     clickRow(3);
     EXPECT_EQ(currentDescription(), "Site 1");
-    EXPECT_EQ(grid().rowCount(), 2);
+    EXPECT_EQ(grid().model()->rowCount(), 2);
     form2_.reset();
 
     TempFolder emptyFolder;
@@ -173,8 +173,8 @@ TEST_F(SelectGridTest, ClicksBelowTheLastRowAndKeysOnAnEmptyTableChangeNothing) 
         QTest::keyClick(&grid(), key);
     }
     clickRow(0);
-    EXPECT_EQ(grid().rowCount(), 0);
-    EXPECT_EQ(grid().currentRow(), -1);
+    EXPECT_EQ(grid().model()->rowCount(), 0);
+    EXPECT_EQ(grid().currentIndex().row(), -1);
     for (int field = 0; field < 4; ++field) {
         EXPECT_EQ(grid().fieldText(field), "");
     }
@@ -214,14 +214,14 @@ TEST_F(SelectGridTest, ShowsTheTableAsLastReadUntilRefreshedAfterTheLoop) {
     EXPECT_EQ(currentDescription(), "Site 2");
     EXPECT_EQ(findAndClose(), "Site 2");
     EXPECT_EQ(currentDescription(), "Changed");
-    EXPECT_EQ(grid().currentRow(), 2);
+    EXPECT_EQ(grid().currentIndex().row(), 2);
 
     // The current record gone: the next one takes its place; at the end, the one before.
     other.Locate(credentials::kLocateKey, {"Changed", "https://site2.example", "user2", "pw2"});
     other.Delete();
     findAndClose();
     EXPECT_EQ(currentDescription(), "Site 3");
-    EXPECT_EQ(grid().currentRow(), 2);
+    EXPECT_EQ(grid().currentIndex().row(), 2);
     QTest::keyClick(&grid(), Qt::Key_End);
     change(9, nullptr);
     findAndClose();
@@ -233,7 +233,7 @@ TEST_F(SelectGridTest, ShowsTheTableAsLastReadUntilRefreshedAfterTheLoop) {
     }
     EXPECT_EQ(currentDescription(), "Site 8");
     form.Table1().Refresh();
-    EXPECT_EQ(grid().rowCount(), 0);
+    EXPECT_EQ(grid().model()->rowCount(), 0);
     EXPECT_EQ(currentDescription(), "");
 }
 

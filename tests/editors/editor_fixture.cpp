@@ -14,26 +14,6 @@
 
 namespace veltrop::testing {
 
-namespace {
-
-// One application for the whole test binary.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "editor_test";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-}  // namespace
-
 const std::vector<Record> EditorTest::kRecords = {
     {"Mail", "https://mail.example.org", "anna", "first-pass", "two\nlines"},
     {"Bank", "https://bank.example.org", "anna.k", "pin-1234", ""},

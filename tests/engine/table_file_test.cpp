@@ -11,6 +11,7 @@
 #include "engine/session.h"
 #include "engine/table_file.h"
 #include "store/credential_table.h"
+#include "support/expect_error.h"
 #include "support/raw_database.h"
 #include "support/temp_folder.h"
 
@@ -20,20 +21,12 @@ namespace {
 using veltrop::testing::RawDatabase;
 using veltrop::testing::readFileBytes;
 using veltrop::testing::TempFolder;
+using veltrop::testing::ThrowsEngineError;
 
 const std::string kFile = credentials::kFileName;
 
 enum Column { kDescription, kUrl, kLoginId, kPassword, kNote };
 const std::vector<int> kLocateFields{kDescription, kUrl, kLoginId, kPassword};
-
-void expectEngineError(ErrorCode expected, const std::function<void()>& operation) {
-    try {
-        operation();
-        ADD_FAILURE() << "no error, expected code " << std::hex << static_cast<int>(expected);
-    } catch (const EngineError& error) {
-        EXPECT_EQ(static_cast<int>(error.code()), static_cast<int>(expected)) << error.message();
-    }
-}
 
 RawRecord credential(const std::string& description, const std::string& url = "u",
                      const std::string& login = "l", const std::string& password = "p",
@@ -93,8 +86,8 @@ TEST_F(TableFileTest, CreateOverAnExistingTableFailsAndLeavesItAlone) {
     open()->insert(credential("kept"));
     const std::string before = readFileBytes(kFile);
 
-    expectEngineError(ErrorCode::TableExists,
-                      [&] { session_.createTable(kFile, credentials::definition()); });
+    EXPECT_THAT([&] { session_.createTable(kFile, credentials::definition()); },
+                ThrowsEngineError(ErrorCode::TableExists));
     EXPECT_EQ(readFileBytes(kFile), before);
     EXPECT_EQ(open()->recordCount(), 1);
 }
@@ -102,8 +95,8 @@ TEST_F(TableFileTest, CreateOverAnExistingTableFailsAndLeavesItAlone) {
 TEST(CreateTable, AnyExistingFileIsLeftAlone) {
     TempFolder folder;
     veltrop::testing::writeFileBytes(kFile, "not a table at all");
-    expectEngineError(ErrorCode::TableExists,
-                      [] { Session().createTable(kFile, credentials::definition()); });
+    EXPECT_THAT([] { Session().createTable(kFile, credentials::definition()); },
+                ThrowsEngineError(ErrorCode::TableExists));
     EXPECT_EQ(readFileBytes(kFile), "not a table at all");
 }
 
@@ -215,8 +208,12 @@ TEST_F(TableFileTest, ChangingARecordThatIsGoneFailsWithRecordDeleted) {
     const RecordNumber b = table->insert(credential("b"));
     open()->remove(a);
 
-    expectEngineError(ErrorCode::RecordDeleted, [&] { table->remove(a); });
-    expectEngineError(ErrorCode::RecordDeleted, [&] { table->update(a, {{kUrl, "x"}}); });
+    EXPECT_THAT([&] { table->remove(a); }, ThrowsEngineError(ErrorCode::RecordDeleted));
+    EXPECT_THAT(
+        [&] {
+            table->update(a, {{kUrl, "x"}});
+        },
+        ThrowsEngineError(ErrorCode::RecordDeleted));
     EXPECT_EQ(table->recordCount(), 1);
     EXPECT_EQ(table->read(b), credential("b"));
 }
@@ -317,9 +314,13 @@ TEST_F(LockTest, ALockedRecordRefusesEveryOtherHolder) {
     EXPECT_FALSE(other_->holdsLock(record_));
     EXPECT_FALSE(holder_->holdsLock(spare_));
 
-    expectEngineError(ErrorCode::RecordLocked, [&] { other_->lock(record_); });
-    expectEngineError(ErrorCode::RecordLocked, [&] { other_->update(record_, {{kUrl, "x"}}); });
-    expectEngineError(ErrorCode::RecordLocked, [&] { other_->remove(record_); });
+    EXPECT_THAT([&] { other_->lock(record_); }, ThrowsEngineError(ErrorCode::RecordLocked));
+    EXPECT_THAT(
+        [&] {
+            other_->update(record_, {{kUrl, "x"}});
+        },
+        ThrowsEngineError(ErrorCode::RecordLocked));
+    EXPECT_THAT([&] { other_->remove(record_); }, ThrowsEngineError(ErrorCode::RecordLocked));
     EXPECT_EQ(other_->read(record_), credential("locked"));
 
     holder_->update(record_, {{kUrl, "by holder"}});
@@ -327,7 +328,7 @@ TEST_F(LockTest, ALockedRecordRefusesEveryOtherHolder) {
 
     other_->lock(spare_);
     EXPECT_TRUE(other_->holdsLock(spare_));
-    expectEngineError(ErrorCode::RecordLocked, [&] { holder_->lock(spare_); });
+    EXPECT_THAT([&] { holder_->lock(spare_); }, ThrowsEngineError(ErrorCode::RecordLocked));
 }
 
 TEST_F(LockTest, TheLockMessageSaysTheRecordIsLocked) {
@@ -364,17 +365,17 @@ TEST_F(LockTest, LocksHoldAcrossSessions) {
     Session second;
     const auto stranger = second.openTable(kFile, OpenMode::ReadWrite);
     holder_->lock(record_);
-    expectEngineError(ErrorCode::RecordLocked, [&] { stranger->lock(record_); });
-    expectEngineError(ErrorCode::RecordLocked, [&] { stranger->remove(record_); });
+    EXPECT_THAT([&] { stranger->lock(record_); }, ThrowsEngineError(ErrorCode::RecordLocked));
+    EXPECT_THAT([&] { stranger->remove(record_); }, ThrowsEngineError(ErrorCode::RecordLocked));
 }
 
 TEST(OpenTable, AMissingFileIsNotATable) {
     TempFolder folder;
     Session session;
-    expectEngineError(ErrorCode::TableNotFound,
-                      [&] { session.openTable(kFile, OpenMode::ReadWrite); });
-    expectEngineError(ErrorCode::TableNotFound,
-                      [&] { session.openTable(kFile, OpenMode::ReadOnly); });
+    EXPECT_THAT([&] { session.openTable(kFile, OpenMode::ReadWrite); },
+                ThrowsEngineError(ErrorCode::TableNotFound));
+    EXPECT_THAT([&] { session.openTable(kFile, OpenMode::ReadOnly); },
+                ThrowsEngineError(ErrorCode::TableNotFound));
     EXPECT_FALSE(std::filesystem::exists(kFile));
 }
 
@@ -397,15 +398,19 @@ TEST_F(TableFileTest, AFileWithoutWriteBitsIsReadOnly) {
     std::filesystem::permissions(kFile, std::filesystem::perms(0444));
     const std::string before = readFileBytes(kFile);
 
-    expectEngineError(ErrorCode::ReadOnly, [&] { open(OpenMode::ReadWrite); });
+    EXPECT_THAT([&] { open(OpenMode::ReadWrite); }, ThrowsEngineError(ErrorCode::ReadOnly));
 
     const auto table = open(OpenMode::ReadOnly);
     EXPECT_TRUE(table->readOnly());
     EXPECT_EQ(table->first(), number);
     EXPECT_EQ(table->read(number), credential("a"));
-    expectEngineError(ErrorCode::ReadOnly, [&] { table->insert(credential("b")); });
-    expectEngineError(ErrorCode::ReadOnly, [&] { table->update(number, {{kUrl, "x"}}); });
-    expectEngineError(ErrorCode::ReadOnly, [&] { table->remove(number); });
+    EXPECT_THAT([&] { table->insert(credential("b")); }, ThrowsEngineError(ErrorCode::ReadOnly));
+    EXPECT_THAT(
+        [&] {
+            table->update(number, {{kUrl, "x"}});
+        },
+        ThrowsEngineError(ErrorCode::ReadOnly));
+    EXPECT_THAT([&] { table->remove(number); }, ThrowsEngineError(ErrorCode::ReadOnly));
     EXPECT_EQ(table->recordCount(), 1);
     EXPECT_EQ(readFileBytes(kFile), before);
 }
@@ -415,9 +420,13 @@ TEST_F(TableFileTest, ReadOnlyModeRefusesWritesOnAWritableFile) {
     const auto table = open(OpenMode::ReadOnly);
     EXPECT_TRUE(table->readOnly());
     EXPECT_FALSE(open(OpenMode::ReadWrite)->readOnly());
-    expectEngineError(ErrorCode::ReadOnly, [&] { table->insert(credential("b")); });
-    expectEngineError(ErrorCode::ReadOnly, [&] { table->update(number, {{kUrl, "x"}}); });
-    expectEngineError(ErrorCode::ReadOnly, [&] { table->remove(number); });
+    EXPECT_THAT([&] { table->insert(credential("b")); }, ThrowsEngineError(ErrorCode::ReadOnly));
+    EXPECT_THAT(
+        [&] {
+            table->update(number, {{kUrl, "x"}});
+        },
+        ThrowsEngineError(ErrorCode::ReadOnly));
+    EXPECT_THAT([&] { table->remove(number); }, ThrowsEngineError(ErrorCode::ReadOnly));
     EXPECT_EQ(table->read(number), credential("a"));
 }
 

@@ -14,6 +14,7 @@
 #include "engine/sole_use.h"
 #include "engine/table_key.h"
 #include "store/credential_table.h"
+#include "support/expect_error.h"
 #include "support/temp_folder.h"
 
 namespace veltrop::engine {
@@ -21,19 +22,11 @@ namespace {
 
 using veltrop::testing::readFileBytes;
 using veltrop::testing::TempFolder;
+using veltrop::testing::ThrowsEngineError;
 
 const std::string kFile = credentials::kFileName;
 const std::string kPassword = "correct horse";
 const RawRecord kRecord{"Bank", "bank.example", "me", "12345678901234567890", "note"};
-
-void expectEngineError(ErrorCode expected, const std::function<void()>& operation) {
-    try {
-        operation();
-        ADD_FAILURE() << "no error, expected code " << std::hex << static_cast<int>(expected);
-    } catch (const EngineError& error) {
-        EXPECT_EQ(static_cast<int>(error.code()), static_cast<int>(expected)) << error.message();
-    }
-}
 
 // Counts the records through a connection of the storage library given this key text.
 int countWithKey(const std::string& keyText) {
@@ -121,7 +114,7 @@ TEST_F(TableSharingTest, WholeFileChangesAreRefusedWhileTheTableIsOpenAnywhere) 
                 const auto open = session_.openTable(kFile, mode);
                 Session other;
                 other.addPassword(kPassword);
-                expectEngineError(ErrorCode::TableInUse, [&] { change.run(other); });
+                EXPECT_THAT([&] { change.run(other); }, ThrowsEngineError(ErrorCode::TableInUse));
                 EXPECT_TRUE(readFileBytes(kFile) == before) << "a refused change wrote the file";
             }
             EXPECT_NO_THROW(change.run(session_));
@@ -146,9 +139,10 @@ TEST_F(TableSharingTest, ARewriteRemovesWhatAKilledRewriteLeftAside) {
 TEST_F(TableSharingTest, NothingOpensTheTableWhileItIsRewritten) {
     const SoleUse rewriting(kFile);
     for (OpenMode mode : {OpenMode::ReadWrite, OpenMode::ReadOnly}) {
-        expectEngineError(ErrorCode::TableLocked, [&] { session_.openTable(kFile, mode); });
+        EXPECT_THAT([&] { session_.openTable(kFile, mode); },
+                    ThrowsEngineError(ErrorCode::TableLocked));
     }
-    expectEngineError(ErrorCode::TableInUse, [&] { SoleUse second(kFile); });
+    EXPECT_THAT([&] { SoleUse second(kFile); }, ThrowsEngineError(ErrorCode::TableInUse));
 }
 
 TEST_F(TableSharingTest, RestructuringOnlyWidensAndKeepsEveryRecord) {
@@ -165,8 +159,8 @@ TEST_F(TableSharingTest, NarrowingIsRefusedAndChangesNothing) {
     TableDefinition narrower = credentials::definition();
     narrower.fields[0].size = 10;
     const std::string before = readFileBytes(kFile);
-    expectEngineError(ErrorCode::WrongStructure,
-                      [&] { session_.restructureTable(kFile, narrower); });
+    EXPECT_THAT([&] { session_.restructureTable(kFile, narrower); },
+                ThrowsEngineError(ErrorCode::WrongStructure));
     EXPECT_TRUE(readFileBytes(kFile) == before);
 }
 
@@ -183,7 +177,8 @@ TEST_F(TableSharingTest, BackupCopiesWhileOpenWithTheSameKeyAndNeverReplaces) {
     EXPECT_EQ(*session_.openTable("copy.db", OpenMode::ReadOnly)->read(1), kRecord);
 
     const std::string copy = readFileBytes("copy.db");
-    expectEngineError(ErrorCode::TableExists, [&] { session_.backupTable(kFile, "copy.db"); });
+    EXPECT_THAT([&] { session_.backupTable(kFile, "copy.db"); },
+                ThrowsEngineError(ErrorCode::TableExists));
     EXPECT_TRUE(readFileBytes("copy.db") == copy);
 }
 

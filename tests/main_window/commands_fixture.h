@@ -18,6 +18,7 @@
 #include "main_window/form1.h"
 #include "platform/program_state.h"
 #include "platform/termination.h"
+#include "platform/window_hook.h"
 #include "support/credential_records.h"
 #include "support/raw_database.h"
 #include "support/temp_folder.h"
@@ -122,7 +123,7 @@ protected:
 
     // Through the window system's path, which makes a double-click of two presses.
     static void doubleClickRow(TForm2& form, int row) {
-        RecordGrid& grid = form.DBGrid1();
+        RecordView& grid = form.DBGrid1();
         const QPoint inGrid(grid.columnWidth(0) / 2, row * grid.rowPitch() + grid.rowPitch() / 2);
         QTest::mouseDClick(form.windowHandle(), Qt::LeftButton, {},
                            grid.viewport()->mapTo(&form, inGrid));
@@ -179,9 +180,12 @@ private:
     // The show event comes before the modal loop has cleared the form's result, so
     // the reaction waits until the loop runs.
     void watchShown(Form& form, std::function<void()> reaction) {
-        auto* watcher = new ShowWatcher(std::move(reaction));
-        watcher->setParent(&form);
-        form.installEventFilter(watcher);
+        auto* hook = new WindowHook(form, [&form, reaction](QObject&, QEvent& event) {
+            if (event.type() == QEvent::Show) {
+                QTimer::singleShot(0, &form, reaction);
+            }
+        });
+        hook->setParent(&form);
     }
 
     void answerQuestion() {
@@ -196,20 +200,6 @@ private:
         }
         click(given == Answer::Ok ? form3().BitBtn1() : form3().BitBtn2());
     }
-
-    class ShowWatcher : public QObject {
-    public:
-        explicit ShowWatcher(std::function<void()> reaction) : reaction_(std::move(reaction)) {}
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Show) {
-                QTimer::singleShot(0, this, reaction_);
-            }
-            return false;
-        }
-
-    private:
-        std::function<void()> reaction_;
-    };
 
     ProgramState state_;
     TempFolder folder_;

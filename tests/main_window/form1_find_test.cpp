@@ -123,7 +123,7 @@ TEST_F(Form1FindTest, TheListIsReadAfterItClosesNotBeforeItOpens) {
 
     std::vector<int> rowsShown;
     whileSelectionShown([&](TForm2& form) {
-        rowsShown.push_back(form.DBGrid1().rowCount());
+        rowsShown.push_back(form.DBGrid1().model()->rowCount());
         form.close();
     });
     click(form1().ToolButtonLookUp());

@@ -2,23 +2,19 @@
 
 #include "engine/error.h"
 #include "form1_fixture.h"
+#include "support/expect_error.h"
 
 namespace veltrop::testing {
 namespace {
 
-using engine::EngineError;
 using engine::ErrorCode;
 
 using Form1OpenTest = Form1Test;
 
 TEST_F(Form1OpenTest, AFailureToOpenTheTableEscapesTheConstructor) {
     const int windowsBefore = static_cast<int>(QApplication::topLevelWidgets().size());
-    try {
-        TForm1 form(session_, Table::PasswordPrompt());
-        ADD_FAILURE() << "a window without its table";
-    } catch (const EngineError& error) {
-        EXPECT_EQ(error.code(), ErrorCode::TableNotFound) << error.message();
-    }
+    EXPECT_THAT([&] { TForm1 form(session_, Table::PasswordPrompt()); },
+                ThrowsEngineError(ErrorCode::TableNotFound));
     // Nothing of the half-built window is left behind.
     EXPECT_EQ(static_cast<int>(QApplication::topLevelWidgets().size()), windowsBefore);
 }
@@ -42,12 +38,8 @@ TEST_F(Form1OpenTest, APromptThatGivesUpEndsTheWindowsCreation) {
     createTable();
     session_.protectTable(credentials::kFileName, "open sesame");
     session_.removeAllPasswords();
-    try {
-        TForm1 form(session_, [] { return false; });
-        ADD_FAILURE() << "a protected table opened without its password";
-    } catch (const EngineError& error) {
-        EXPECT_EQ(error.code(), ErrorCode::InsufficientRights) << error.message();
-    }
+    EXPECT_THAT([&] { TForm1 form(session_, [] { return false; }); },
+                ThrowsEngineError(ErrorCode::InsufficientRights));
 }
 
 }  // namespace

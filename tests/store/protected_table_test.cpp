@@ -11,6 +11,7 @@
 #include "store/credential_table.h"
 #include "store/table.h"
 #include "support/credential_records.h"
+#include "support/expect_error.h"
 #include "support/temp_folder.h"
 
 namespace veltrop {
@@ -19,6 +20,7 @@ namespace {
 using engine::EngineError;
 using engine::ErrorCode;
 using testing::Record;
+using testing::ThrowsEngineError;
 
 constexpr const char* kFile = "Veltrop.DB";
 constexpr const char* kTablePassword = "correct horse battery";
@@ -50,16 +52,6 @@ std::vector<std::string> folderEntries() {
     return names;
 }
 
-void expectInsufficientRights(const std::function<void()>& open) {
-    try {
-        open();
-        ADD_FAILURE() << "opened without a fitting password";
-    } catch (const EngineError& error) {
-        EXPECT_EQ(error.code(), ErrorCode::InsufficientRights) << error.message();
-        EXPECT_FALSE(error.message().empty());
-    }
-}
-
 class ProtectedTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -75,9 +67,10 @@ protected:
     }
 
     void expectRefusedBy(engine::Session& session) {
-        expectInsufficientRights([&] { session.openTable(kFile, engine::OpenMode::ReadWrite); });
+        EXPECT_THAT([&] { session.openTable(kFile, engine::OpenMode::ReadWrite); },
+                    ThrowsEngineError(ErrorCode::InsufficientRights));
         Table table("Table1", session, kFile, credentials::definition());
-        expectInsufficientRights([&] { table.open(); });
+        EXPECT_THAT([&] { table.open(); }, ThrowsEngineError(ErrorCode::InsufficientRights));
         EXPECT_EQ(table.state(), TableState::Inactive);
     }
 
@@ -134,7 +127,7 @@ TEST_F(ProtectedTableTest, DeclinedPromptFailsWithTheEnginesError) {
         }
         return asked <= 3;
     });
-    expectInsufficientRights([&] { table.open(); });
+    EXPECT_THAT([&] { table.open(); }, ThrowsEngineError(ErrorCode::InsufficientRights));
     EXPECT_EQ(asked, 4);
     EXPECT_EQ(table.state(), TableState::Inactive);
 }
@@ -184,7 +177,8 @@ TEST_F(ProtectedTableTest, ProtectingAgainChangesThePassword) {
 TEST_F(ProtectedTableTest, UnprotectingMakesItPlainWithTheRecords) {
     engine::Session without;
     const std::string before = testing::readFileBytes(kFile);
-    expectInsufficientRights([&] { without.unprotectTable(kFile); });
+    EXPECT_THAT([&] { without.unprotectTable(kFile); },
+                ThrowsEngineError(ErrorCode::InsufficientRights));
     EXPECT_TRUE(testing::readFileBytes(kFile) == before) << "a refused unprotect changed the file";
 
     engine::Session session;

@@ -11,12 +11,15 @@
 #include "store/errors.h"
 #include "store/table.h"
 #include "support/credential_records.h"
+#include "support/expect_error.h"
 #include "support/temp_folder.h"
 
 namespace veltrop {
 namespace {
 
 using testing::Record;
+using testing::ThrowsEngineError;
+using testing::ThrowsErrorWithMessage;
 
 constexpr const char* kFile = "Veltrop.DB";
 constexpr const char* kRefusal = "Table1: Cannot modify a read-only dataset";
@@ -25,15 +28,6 @@ const std::vector<Record> kRecords = {
     {"Mail", "https://mail.example.org", "anna", "first-pass", "two\nlines"},
     {"Bank", "https://bank.example.org", "anna.k", "pin-1234", ""},
 };
-
-void expectRefused(const std::function<void()>& operation) {
-    try {
-        operation();
-        ADD_FAILURE() << "a read-only table was modified";
-    } catch (const DatabaseError& error) {
-        EXPECT_STREQ(error.what(), kRefusal);
-    }
-}
 
 class ReadOnlyTableTest : public ::testing::Test {
 protected:
@@ -68,12 +62,8 @@ TEST_F(ReadOnlyTableTest, OpensAndShowsItsRecords) {
 
 TEST_F(ReadOnlyTableTest, EngineRefusesReadWriteAndOpensReadOnly) {
     makeReadOnlyTable(kRecords);
-    try {
-        session_.openTable(kFile, engine::OpenMode::ReadWrite);
-        ADD_FAILURE() << "opened for writing";
-    } catch (const engine::EngineError& error) {
-        EXPECT_EQ(error.code(), engine::ErrorCode::ReadOnly) << error.message();
-    }
+    EXPECT_THAT([&] { session_.openTable(kFile, engine::OpenMode::ReadWrite); },
+                ThrowsEngineError(engine::ErrorCode::ReadOnly));
     auto file = session_.openTable(kFile, engine::OpenMode::ReadOnly);
     EXPECT_TRUE(file->readOnly());
     EXPECT_EQ(file->recordCount(), 2);
@@ -84,9 +74,9 @@ TEST_F(ReadOnlyTableTest, RefusesEditAndInsertAndKeepsBrowsing) {
     Table table("Table1", session_, kFile, credentials::definition());
     table.open();
     table.next();
-    expectRefused([&] { table.Edit(); });
+    EXPECT_THAT([&] { table.Edit(); }, ThrowsErrorWithMessage<DatabaseError>(kRefusal));
     EXPECT_EQ(table.state(), TableState::Browse);
-    expectRefused([&] { table.Insert(); });
+    EXPECT_THAT([&] { table.Insert(); }, ThrowsErrorWithMessage<DatabaseError>(kRefusal));
     EXPECT_EQ(table.state(), TableState::Browse);
     EXPECT_EQ(testing::currentRecord(table), kRecords[1]);
 }
@@ -95,7 +85,7 @@ TEST_F(ReadOnlyTableTest, EditOfAnEmptyTableIsRefusedAsInsert) {
     makeReadOnlyTable({});
     Table table("Table1", session_, kFile, credentials::definition());
     table.open();
-    expectRefused([&] { table.Edit(); });
+    EXPECT_THAT([&] { table.Edit(); }, ThrowsErrorWithMessage<DatabaseError>(kRefusal));
     EXPECT_EQ(table.state(), TableState::Browse);
     EXPECT_TRUE(table.isEmpty());
 }

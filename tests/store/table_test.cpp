@@ -17,6 +17,7 @@
 #include "store/errors.h"
 #include "store/table_listener.h"
 #include "support/credential_records.h"
+#include "support/expect_error.h"
 #include "support/temp_folder.h"
 
 // Lets failed comparisons show the text rather than the object's bytes.
@@ -29,6 +30,8 @@ namespace {
 
 using engine::RawRecord;
 using engine::RecordNumber;
+using testing::ThrowsEngineError;
+using testing::ThrowsErrorWithMessage;
 
 const std::string kFile = credentials::kFileName;
 const char* const kDescription = credentials::kDescription;
@@ -41,24 +44,6 @@ RawRecord credential(const std::string& description, const std::string& url = "u
                      const std::string& login = "l", const std::string& password = "p",
                      const std::string& note = "") {
     return {description, url, login, password, note};
-}
-
-void expectDatabaseError(const std::string& message, const std::function<void()>& operation) {
-    try {
-        operation();
-        ADD_FAILURE() << "no error, expected \"" << message << "\"";
-    } catch (const DatabaseError& error) {
-        EXPECT_EQ(error.message(), message);
-    }
-}
-
-void expectRecordLocked(const std::function<void()>& operation) {
-    try {
-        operation();
-        ADD_FAILURE() << "no error, expected a record lock";
-    } catch (const engine::EngineError& error) {
-        EXPECT_EQ(error.code(), engine::ErrorCode::RecordLocked) << error.message();
-    }
 }
 
 const std::string kClosed = "Table1: Cannot perform this operation on a closed dataset";
@@ -230,7 +215,7 @@ TEST_F(TableTest, InsertDropsAnUntouchedRecordSilently) {
 TEST_F(TableTest, PostInBrowseStateFails) {
     createTable({credential("a")});
     const auto table = openTable();
-    expectDatabaseError(kNotEditing, [&] { table->Post(); });
+    EXPECT_THAT([&] { table->Post(); }, ThrowsErrorWithMessage<DatabaseError>(kNotEditing));
     EXPECT_EQ(beforePostCalls_, 0);
     EXPECT_EQ(table->state(), TableState::Browse);
 }
@@ -391,13 +376,13 @@ TEST_F(TableTest, DeleteOfTheOnlyRecordLeavesNothingCurrent) {
         EXPECT_EQ(table->field(i).asString(), QString()) << i;
     }
     EXPECT_TRUE(stored().empty());
-    expectDatabaseError(kEmpty, [&] { table->Delete(); });
+    EXPECT_THAT([&] { table->Delete(); }, ThrowsErrorWithMessage<DatabaseError>(kEmpty));
 }
 
 TEST_F(TableTest, DeleteOnAnEmptyTableFails) {
     createTable();
     const auto table = openTable();
-    expectDatabaseError(kEmpty, [&] { table->Delete(); });
+    EXPECT_THAT([&] { table->Delete(); }, ThrowsErrorWithMessage<DatabaseError>(kEmpty));
     EXPECT_EQ(table->state(), TableState::Browse);
 }
 
@@ -422,15 +407,17 @@ TEST_F(TableTest, EveryOperationOnAClosedCursorFails) {
     for (Table* table : {neverOpened.get(), closed.get()}) {
         EXPECT_EQ(table->state(), TableState::Inactive);
         EXPECT_FALSE(table->active());
-        expectDatabaseError(kClosed, [&] { table->Edit(); });
-        expectDatabaseError(kClosed, [&] { table->Insert(); });
-        expectDatabaseError(kClosed, [&] { table->Delete(); });
-        expectDatabaseError(kClosed, [&] {
-            table->Locate(credentials::kLocateKey, {"a", "u", "l", "p"});
-        });
-        expectDatabaseError(kClosed, [&] { table->Refresh(); });
-        expectDatabaseError(kClosed, [&] { table->first(); });
-        expectDatabaseError(kClosed, [&] { table->next(); });
+        EXPECT_THAT([&] { table->Edit(); }, ThrowsErrorWithMessage<DatabaseError>(kClosed));
+        EXPECT_THAT([&] { table->Insert(); }, ThrowsErrorWithMessage<DatabaseError>(kClosed));
+        EXPECT_THAT([&] { table->Delete(); }, ThrowsErrorWithMessage<DatabaseError>(kClosed));
+        EXPECT_THAT(
+            [&] {
+                table->Locate(credentials::kLocateKey, {"a", "u", "l", "p"});
+            },
+            ThrowsErrorWithMessage<DatabaseError>(kClosed));
+        EXPECT_THAT([&] { table->Refresh(); }, ThrowsErrorWithMessage<DatabaseError>(kClosed));
+        EXPECT_THAT([&] { table->first(); }, ThrowsErrorWithMessage<DatabaseError>(kClosed));
+        EXPECT_THAT([&] { table->next(); }, ThrowsErrorWithMessage<DatabaseError>(kClosed));
         EXPECT_EQ(table->state(), TableState::Inactive);
     }
     EXPECT_EQ(stored(), (std::vector<RawRecord>{credential("a")}));
@@ -634,9 +621,9 @@ TEST_F(TableTest, AnEditedRecordIsLockedAgainstOtherCursors) {
     const auto table = openTable();
     const auto other = openTable();
     table->Edit();
-    expectRecordLocked([&] { other->Edit(); });
+    EXPECT_THAT([&] { other->Edit(); }, ThrowsEngineError(engine::ErrorCode::RecordLocked));
     EXPECT_EQ(other->state(), TableState::Browse);
-    expectRecordLocked([&] { other->Delete(); });
+    EXPECT_THAT([&] { other->Delete(); }, ThrowsEngineError(engine::ErrorCode::RecordLocked));
     EXPECT_EQ(stored().size(), 2u);
     other->next();
     other->Edit();
@@ -729,8 +716,8 @@ TEST_F(ReadOnlyTableTest, ShowsItsRecordsAndRefusesChanges) {
     EXPECT_EQ(table->state(), TableState::Browse);
     EXPECT_EQ(testing::readRecords(*table),
               (std::vector<RawRecord>{credential("a"), credential("b")}));
-    expectDatabaseError(kReadOnly, [&] { table->Edit(); });
-    expectDatabaseError(kReadOnly, [&] { table->Insert(); });
+    EXPECT_THAT([&] { table->Edit(); }, ThrowsErrorWithMessage<DatabaseError>(kReadOnly));
+    EXPECT_THAT([&] { table->Insert(); }, ThrowsErrorWithMessage<DatabaseError>(kReadOnly));
     EXPECT_EQ(table->state(), TableState::Browse);
     EXPECT_THROW(table->Delete(), Error);
     EXPECT_EQ(stored().size(), 2u);
@@ -742,7 +729,7 @@ TEST_F(ReadOnlyTableTest, EditOnAnEmptyReadOnlyTableIsRefused) {
     createTable();
     makeReadOnly();
     const auto table = openTable();
-    expectDatabaseError(kReadOnly, [&] { table->Edit(); });
+    EXPECT_THAT([&] { table->Edit(); }, ThrowsErrorWithMessage<DatabaseError>(kReadOnly));
     EXPECT_EQ(table->state(), TableState::Browse);
     EXPECT_TRUE(stored().empty());
 }

@@ -13,22 +13,6 @@ namespace {
 
 constexpr int kImageSize = 16;
 
-// The icon needs widgets: one application lives as long as the test binary runs.
-class ApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "tray_icon_test";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
 }  // namespace
 
 QIcon colourIcon(const char* colour) {

@@ -11,6 +11,8 @@ namespace veltrop::testing {
 namespace {
 
 namespace wm = window_message;
+// A message the icon never acts on.
+constexpr unsigned kNullMessage = 0x0000;
 using Log = std::vector<std::string>;
 
 std::string buttonName(MouseButton button) {
@@ -95,7 +97,7 @@ const MessageCase kMessages[] = {
     {"middle release", wm::kMiddleButtonUp, {"up middle 37 120,45"}},
     {"middle double-click", 0x0209, {}},
     {"wheel", 0x020A, {}},
-    {"no mouse message", wm::kNull, {}},
+    {"no mouse message", kNullMessage, {}},
 };
 
 TEST_F(TrayMouseTest, EachMouseMessageRaisesItsEvents) {
@@ -284,7 +286,7 @@ TEST_F(TrayMouseTest, ADeletedMenuIsForgotten) {
 TEST_F(TrayMouseTest, TheMessageWindowAllowsAShutdownAndAnswersOtherMessagesWithZero) {
     MessageWindow& window = icon_->messageWindow();
     EXPECT_EQ(window.send(wm::kQueryEndSession, 0, 0), 1);
-    EXPECT_EQ(window.send(wm::kNull, 0, 0), 0);
+    EXPECT_EQ(window.send(kNullMessage, 0, 0), 0);
     EXPECT_EQ(window.send(0x0005, 1, 0), 0);
     EXPECT_EQ(window.send(wm::kLeftButtonDown, 0, 0), 0);
     EXPECT_EQ(log_, Log{}) << "a mouse message sent directly is no icon input";

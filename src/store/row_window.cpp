@@ -1,7 +1,9 @@
-#include "dialogs/row_window.h"
+#include "store/row_window.h"
 
 #include <algorithm>
 #include <limits>
+
+#include "store/table.h"
 
 namespace veltrop {
 
@@ -31,8 +33,34 @@ void RowWindow::setCapacity(int rows) {
     capacity_ = std::max(1, rows);
 }
 
-const engine::RecordRow* RowWindow::current() const {
-    return active_ < 0 ? nullptr : &rows_[active_];
+TableFile* RowWindow::file() const {
+    return table_->active() ? &table_->file() : nullptr;
+}
+
+QString RowWindow::text(int row, int field) const {
+    const auto& values = rows_.at(row).values;
+    if (field < 0 || field >= static_cast<int>(values.size())) {
+        return {};
+    }
+    return QString::fromStdString(values[field]);
+}
+
+std::optional<RowWindow::Span> RowWindow::span() const {
+    TableFile* table = file();
+    if (!table || active_ < 0) {
+        return std::nullopt;
+    }
+    const auto first = table->first();
+    const auto last = table->last();
+    if (!first || !last) {
+        return std::nullopt;
+    }
+    return Span{*first, *last, rows_[active_].number};
+}
+
+bool RowWindow::sameRecords(const RowWindow& other) const {
+    return std::equal(rows_.begin(), rows_.end(), other.rows_.begin(), other.rows_.end(),
+                      [](const auto& one, const auto& two) { return one.number == two.number; });
 }
 
 void RowWindow::clear() {
@@ -40,75 +68,91 @@ void RowWindow::clear() {
     active_ = -1;
 }
 
-void RowWindow::first(TableFile& file) {
-    rows_ = file.readFrom(kBeforeAnyRecord, capacity_);
-    active_ = rows_.empty() ? -1 : 0;
+void RowWindow::first() {
+    if (TableFile* table = file()) {
+        rows_ = table->readFrom(kBeforeAnyRecord, capacity_);
+        active_ = rows_.empty() ? -1 : 0;
+    }
 }
 
-void RowWindow::last(TableFile& file) {
-    const auto last = file.last();
+void RowWindow::last() {
+    TableFile* table = file();
+    if (!table) {
+        return;
+    }
+    const auto last = table->last();
     if (!last) {
         clear();
         return;
     }
-    fillAround(file, *last, capacity_ - 1);
+    fillAround(*table, *last, capacity_ - 1);
 }
 
-void RowWindow::moveBy(TableFile& file, int distance) {
-    if (rows_.empty()) {
+void RowWindow::moveBy(int distance) {
+    TableFile* table = file();
+    if (!table || rows_.empty()) {
         return;
     }
     const int target = active_ + distance;
-    const int shown = static_cast<int>(rows_.size());
+    const int shown = rowCount();
     if (target >= 0 && target < shown) {
         active_ = target;
     } else if (distance > 0) {
-        const auto beyond = file.readFrom(rows_.back().number + 1, target - shown + 1);
+        const auto beyond = table->readFrom(rows_.back().number + 1, target - shown + 1);
         if (beyond.empty()) {
             active_ = shown - 1;
         } else {
-            fillAround(file, beyond.back().number, capacity_ - 1);
+            fillAround(*table, beyond.back().number, capacity_ - 1);
         }
     } else {
         const RecordNumber top = rows_.front().number;
-        const RecordNumber reached = stepBack(file, top, -target);
+        const RecordNumber reached = stepBack(*table, top, -target);
         if (reached == top) {
             active_ = 0;
         } else {
-            fillAround(file, reached, 0);
+            fillAround(*table, reached, 0);
         }
     }
 }
 
 void RowWindow::select(int row) {
-    if (row >= 0 && row < static_cast<int>(rows_.size())) {
+    if (row >= 0 && row < rowCount()) {
         active_ = row;
     }
 }
 
-void RowWindow::resync(TableFile& file) {
-    if (rows_.empty()) {
-        first(file);
+void RowWindow::resync() {
+    TableFile* table = file();
+    if (!table) {
+        clear();
         return;
     }
-    const RecordNumber number = current()->number;
+    if (rows_.empty()) {
+        first();
+        return;
+    }
+    const RecordNumber number = rows_[active_].number;
     const int row = std::min(active_, capacity_ - 1);
-    const auto atOrAfter = file.readFrom(number, 1);
-    const auto present = atOrAfter.empty() ? file.prior(number) : atOrAfter.front().number;
+    const auto atOrAfter = table->readFrom(number, 1);
+    const auto present = atOrAfter.empty() ? table->prior(number) : atOrAfter.front().number;
     if (!present) {
         clear();
         return;
     }
-    fillAround(file, *present, row);
+    fillAround(*table, *present, row);
 }
 
-void RowWindow::jumpTo(TableFile& file, RecordNumber number) {
-    const auto atOrAfter = file.readFrom(number, 1);
-    if (atOrAfter.empty()) {
-        last(file);
+void RowWindow::jumpTo(RecordNumber number) {
+    TableFile* table = file();
+    if (!table) {
         return;
     }
-    fillAround(file, atOrAfter.front().number, (capacity_ - 1) / 2);
+    const auto atOrAfter = table->readFrom(number, 1);
+    if (atOrAfter.empty()) {
+        last();
+        return;
+    }
+    fillAround(*table, atOrAfter.front().number, (capacity_ - 1) / 2);
 }
 
 void RowWindow::fillAround(TableFile& file, RecordNumber anchor, int rowsBefore) {
