@@ -13,6 +13,8 @@
 #include <cstring>
 #include <string>
 
+#include "engine/journal_vfs.h"
+
 namespace {
 
 constexpr int kLongestValue = 4096;
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string key = readKey();
+    veltrop::engine::useJournalFolder();
     const bool readOnly = std::strcmp(argv[2], "read-only") == 0;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(argv[1], &db, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,

@@ -32,7 +32,7 @@ protected:
     int rowsInFind() {
         int rows = -1;
         whileSelectionShown([&](TForm2& form) {
-            rows = form.DBGrid1().rowCount();
+            rows = form.DBGrid1().model()->rowCount();
             form.setModalResult(ModalResult::Cancel);
         });
         click(form1().ToolButtonLookUp());
