@@ -38,6 +38,17 @@ class TableFileTest : public ::testing::Test {
 protected:
     void SetUp() override { session_.createTable(kFile, credentials::definition()); }
 
+    // Insert, update and delete on a read-only table each fail as read-only.
+    static void expectWritesRefused(TableFile& table, RecordNumber number) {
+        EXPECT_THAT([&] { table.insert(credential("b")); }, ThrowsEngineError(ErrorCode::ReadOnly));
+        EXPECT_THAT(
+            [&] {
+                table.update(number, {{kUrl, "x"}});
+            },
+            ThrowsEngineError(ErrorCode::ReadOnly));
+        EXPECT_THAT([&] { table.remove(number); }, ThrowsEngineError(ErrorCode::ReadOnly));
+    }
+
     std::unique_ptr<TableFile> open(OpenMode mode = OpenMode::ReadWrite) {
         return session_.openTable(kFile, mode);
     }
@@ -404,13 +415,7 @@ TEST_F(TableFileTest, AFileWithoutWriteBitsIsReadOnly) {
     EXPECT_TRUE(table->readOnly());
     EXPECT_EQ(table->first(), number);
     EXPECT_EQ(table->read(number), credential("a"));
-    EXPECT_THAT([&] { table->insert(credential("b")); }, ThrowsEngineError(ErrorCode::ReadOnly));
-    EXPECT_THAT(
-        [&] {
-            table->update(number, {{kUrl, "x"}});
-        },
-        ThrowsEngineError(ErrorCode::ReadOnly));
-    EXPECT_THAT([&] { table->remove(number); }, ThrowsEngineError(ErrorCode::ReadOnly));
+    expectWritesRefused(*table, number);
     EXPECT_EQ(table->recordCount(), 1);
     EXPECT_EQ(readFileBytes(kFile), before);
 }
@@ -420,13 +425,7 @@ TEST_F(TableFileTest, ReadOnlyModeRefusesWritesOnAWritableFile) {
     const auto table = open(OpenMode::ReadOnly);
     EXPECT_TRUE(table->readOnly());
     EXPECT_FALSE(open(OpenMode::ReadWrite)->readOnly());
-    EXPECT_THAT([&] { table->insert(credential("b")); }, ThrowsEngineError(ErrorCode::ReadOnly));
-    EXPECT_THAT(
-        [&] {
-            table->update(number, {{kUrl, "x"}});
-        },
-        ThrowsEngineError(ErrorCode::ReadOnly));
-    EXPECT_THAT([&] { table->remove(number); }, ThrowsEngineError(ErrorCode::ReadOnly));
+    expectWritesRefused(*table, number);
     EXPECT_EQ(table->read(number), credential("a"));
 }
 
