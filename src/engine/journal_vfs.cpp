@@ -7,11 +7,12 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
 #include <string_view>
+
+#include "engine/state_folder.h"
 
 namespace veltrop::engine {
 
@@ -38,18 +39,6 @@ std::map<std::string, ShimFile*>& lastLocked() {
 
 sqlite3_vfs* below(sqlite3_vfs* vfs) {
     return static_cast<sqlite3_vfs*>(vfs->pAppData);
-}
-
-bool makeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            return false;
-        }
-        if (slash == std::string::npos) {
-            return true;
-        }
-    }
 }
 
 // The device, inode and birth time of the file the path leads to now.
@@ -232,12 +221,7 @@ int vfsAccess(sqlite3_vfs* vfs, const char* name, int flags, int* result) {
 }  // namespace
 
 std::string journalFolder() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && *state == '/') {
-        return std::string(state) + "/veltrop/journals";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.local/state/veltrop/journals";
+    return stateFolder() + "/journals";
 }
 
 void useJournalFolder() {

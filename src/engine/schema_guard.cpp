@@ -2,15 +2,10 @@
 
 #include <sqlite3.h>
 
-#include <sys/stat.h>
-#include <time.h>
-
 #include <algorithm>
 #include <cctype>
-#include <mutex>
-#include <set>
-#include <tuple>
 
+#include "engine/admitted_files.h"
 #include "engine/error.h"
 #include "engine/schema.h"
 #include "engine/schema_probe.h"
@@ -63,46 +58,6 @@ std::string shown(const std::string& name) {
     return name.size() > kLongestShownName ? text + "..." : text;
 }
 
-// A file as it is now: any write changes its change time, a rename its inode.
-using FileState = std::tuple<dev_t, ino_t, off_t, long, long>;
-
-// The file's state, when it has not changed for a while: the change time has the
-// granularity of the kernel's clock tick, so a file changed within the last second
-// could change again without its change time showing it.
-std::optional<FileState> settledStateOf(const std::string& fileName) {
-    struct stat info {};
-    timespec now{};
-    if (stat(fileName.c_str(), &info) != 0 || clock_gettime(CLOCK_REALTIME, &now) != 0 ||
-        now.tv_sec - info.st_ctim.tv_sec < 2) {
-        return std::nullopt;
-    }
-    return FileState{info.st_dev, info.st_ino, info.st_size, info.st_ctim.tv_sec,
-                     info.st_ctim.tv_nsec};
-}
-
-// Files the probe found sound, as they were then: the program opens its table with
-// several cursors, and one probe is enough for all while the file stays as it is.
-class AdmittedFiles {
-public:
-    bool contains(const FileState& state) {
-        const std::lock_guard<std::mutex> guard(mutex_);
-        return states_.count(state) != 0;
-    }
-    void add(const FileState& state) {
-        const std::lock_guard<std::mutex> guard(mutex_);
-        states_.insert(state);
-    }
-
-private:
-    std::mutex mutex_;
-    std::set<FileState> states_;
-};
-
-AdmittedFiles& admittedFiles() {
-    static AdmittedFiles* files = new AdmittedFiles;
-    return *files;
-}
-
 [[noreturn]] void damaged(const std::string& fileName, const std::vector<std::string>& findings) {
     throw EngineError(ErrorCode::TableDamaged, fileName, findings);
 }
@@ -133,7 +88,7 @@ std::vector<std::string> unexpectedObjects(const std::vector<SchemaObject>& obje
 void admitSchema(const std::string& fileName, const Secret& keyText, bool readOnly,
                  const SessionOptions& options) {
     const auto before = settledStateOf(fileName);
-    if (before && admittedFiles().contains(*before)) {
+    if (before && wasAdmitted(*before)) {
         return;
     }
     const ProbeOutcome outcome = probeSchema(fileName, keyText, readOnly, options.busyTimeoutMs,
@@ -147,7 +102,7 @@ void admitSchema(const std::string& fileName, const Secret& keyText, bool readOn
             damaged(fileName, findings);
         }
         if (before) {
-            admittedFiles().add(*before);
+            rememberAdmitted(*before);
         }
     }
 }

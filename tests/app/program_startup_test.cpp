@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -147,6 +150,37 @@ TEST_F(ProgramStartupTest, ConflictCopiesBesideTheTableAreToldOfOnceAfterTheWind
     EXPECT_EQ(notices, std::vector<QString>{
                            "Veltrop.DB has 2 conflicting copies from a file-sync service beside "
                            "it. Run 'veltrop-table merge --conflicts' to bring their records in."});
+}
+
+// What killed rewrites and exports left behind, with records in them, is gone once the
+// program has started; a plain table that others can read is warned of on stderr.
+TEST_F(ProgramStartupTest, StartingRemovesLeftoversAndWarnsOfATableOthersCanRead) {
+    createCredentialTable(*std::make_unique<engine::Session>(), credentials::kFileName, {kStored});
+    const std::vector<std::string> leftovers = {"Veltrop.DB.new-Ab12Cd",
+                                                "Veltrop.DB.new-Ab12Cd-journal",
+                                                "records.csv.veltrop-part-Xy34Zw"};
+    for (const std::string& name : leftovers) {
+        writeFileBytes(name, "Bank,bank.example,me,secret,note\n");
+    }
+    ASSERT_EQ(chmod(credentials::kFileName, 0644), 0);
+    std::fflush(stderr);
+    const int savedStderr = dup(STDERR_FILENO);
+    const int captured = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    dup2(captured, STDERR_FILENO);
+    const int exitCode = runProgramThen([] { mainWindow().close(); });
+    std::fflush(stderr);
+    dup2(savedStderr, STDERR_FILENO);
+    close(savedStderr);
+    close(captured);
+    EXPECT_EQ(exitCode, 0);
+    for (const std::string& name : leftovers) {
+        EXPECT_NE(access(name.c_str(), F_OK), 0) << name;
+    }
+    EXPECT_NE(
+        readFileBytes("stderr.txt")
+            .find("veltrop: warning: Veltrop.DB is not protected and other users can read it"),
+        std::string::npos)
+        << readFileBytes("stderr.txt");
 }
 
 }  // namespace

@@ -100,7 +100,12 @@ struct SyncthingPair::Instance {
         id = found[1];
     }
 
-    void configure(const Instance& peer) {
+    // Only one side dials: Syncthing dials from its listening port, so two instances dialing
+    // each other at once can meet in one TCP connection where both sides act as the TLS
+    // client, which hangs until the handshake times out.
+    void configure(const Instance& peer, bool dialsPeer) {
+        const std::string peerAddress =
+            dialsPeer ? "tcp://127.0.0.1:" + std::to_string(peer.listenPort) : "dynamic";
         const std::string device = R"(<device id=")";
         writeFileBytes(
             home + "/config.xml",
@@ -119,8 +124,7 @@ struct SyncthingPair::Instance {
   )" + device + id +
                 R"(" name="self"><address>dynamic</address></device>
   )" + device + peer.id +
-                R"(" name="peer"><address>tcp://127.0.0.1:)" + std::to_string(peer.listenPort) +
-                R"(</address></device>
+                R"(" name="peer"><address>)" + peerAddress + R"(</address></device>
   <gui enabled="true" tls="false"><address>127.0.0.1:)" +
                 std::to_string(guiPort) + "</address><apikey>" + apiKey + R"(</apikey></gui>
   <options>
@@ -158,12 +162,13 @@ struct SyncthingPair::Instance {
 };
 
 SyncthingPair::SyncthingPair(const std::string& folderA, const std::string& folderB) {
-    const std::string homes =
-        std::filesystem::temp_directory_path().string() + "/veltrop-st-" + std::to_string(getpid());
+    static int pairs = 0;
+    const std::string homes = std::filesystem::temp_directory_path().string() + "/veltrop-st-" +
+                              std::to_string(getpid()) + "-" + std::to_string(++pairs);
     a_ = std::make_unique<Instance>(homes + "/a", folderA, "veltrop-test-key-a");
     b_ = std::make_unique<Instance>(homes + "/b", folderB, "veltrop-test-key-b");
-    a_->configure(*b_);
-    b_->configure(*a_);
+    a_->configure(*b_, true);
+    b_->configure(*a_, false);
     a_->start();
     b_->start();
 }

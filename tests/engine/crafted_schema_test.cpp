@@ -1,14 +1,20 @@
 // A table file is input: whatever its schema holds beyond a table's own objects makes it
 // damaged, on opening, before anything in it can run, and a schema that crashes the
 // storage library crashes only the probe.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "engine/admitted_files.h"
 #include "engine/connection.h"
 #include "engine/error.h"
 #include "engine/error_text.h"
 #include "engine/session.h"
 #include "support/crafted_tables.h"
 #include "support/credential_records.h"
+#include "support/expect_error.h"
 #include "support/raw_database.h"
 #include "support/temp_folder.h"
 
@@ -87,6 +93,32 @@ TEST(TableSchemaTest, NothingRunsInsideATrigger) {
     }
     EXPECT_EQ(testing::RawDatabase(kFile).row("SELECT URL, PASSWORD FROM records")[0].bytes,
               "mail.example.org");
+}
+
+// A verdict of the probe is kept, across runs too, only for the file as it was: a trigger
+// written into a table after it was found sound is found on the next opening.
+TEST(TableSchemaTest, ATableChangedAfterItWasFoundSoundIsProbedAgain) {
+    testing::TempFolder folder;
+    engine::Session session;
+    testing::createCredentialTable(session, kFile, {{"Mail", "mail.example.org", "a", "b", ""}});
+    // Only a file left alone for a moment is remembered as sound.
+    const auto settles = [] {
+        for (int tries = 0; tries < 100; ++tries) {
+            if (engine::settledStateOf(kFile)) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    };
+    ASSERT_TRUE(settles());
+    EXPECT_EQ(session.openTable(kFile, OpenMode::ReadOnly)->recordCount(), 1);
+    ASSERT_TRUE(engine::wasAdmitted(*engine::settledStateOf(kFile)));
+
+    testing::RawDatabase(kFile).exec(testing::kLeakingTrigger);
+    ASSERT_TRUE(settles());
+    EXPECT_THAT([&] { session.openTable(kFile, OpenMode::ReadOnly); },
+                testing::ThrowsEngineError(ErrorCode::TableDamaged));
 }
 
 }  // namespace
