@@ -3,35 +3,15 @@
 #include <QLineEdit>
 #include <algorithm>
 
-#include "store/field.h"
+#include "store/code_points.h"
 
 namespace veltrop {
-
-namespace {
-
-bool splitsPair(const QString& text, qsizetype at) {
-    return at > 0 && at < text.size() && text.at(at - 1).isHighSurrogate() &&
-           text.at(at).isLowSurrogate();
-}
-
-}  // namespace
 
 CodePointLimit::CodePointLimit(QLineEdit& edit) : edit_(edit) {
     connect(&edit_, &QLineEdit::textChanged, this, &CodePointLimit::rememberText);
     connect(&edit_, &QLineEdit::selectionChanged, this, &CodePointLimit::rememberSelection);
     connect(&edit_, &QLineEdit::cursorPositionChanged, this, &CodePointLimit::rememberSelection);
     rememberText();
-}
-
-qsizetype CodePointLimit::codePoints(QStringView text) {
-    qsizetype count = text.size();
-    for (qsizetype i = 1; i < text.size(); ++i) {
-        if (text.at(i - 1).isHighSurrogate() && text.at(i).isLowSurrogate()) {
-            --count;
-            ++i;
-        }
-    }
-    return count;
 }
 
 // The line edit tells of a change once it has validated it, so what is remembered
@@ -85,8 +65,8 @@ CodePointLimit::Range CodePointLimit::insertedRange(const QString& input) const 
 }
 
 QValidator::State CodePointLimit::validate(QString& input, int& pos) const {
-    const qsizetype length = codePoints(input);
-    if (limit_ <= 0 || length <= limit_ || length <= codePoints(before_)) {
+    const qsizetype length = codePointCount(input);
+    if (limit_ <= 0 || length <= limit_ || length <= codePointCount(before_)) {
         return Acceptable;
     }
     const Range inserted = insertedRange(input);
@@ -94,10 +74,9 @@ QValidator::State CodePointLimit::validate(QString& input, int& pos) const {
         QStringView(input).mid(inserted.start, inserted.end - inserted.start);
     // The text around the insertion counted on its own: half a pair at an edge of the
     // insertion pairs up with a lone half beside it in the input, and no more once cut.
-    const qsizetype room = limit_ - codePoints(QStringView(input).left(inserted.start)) -
-                           codePoints(QStringView(input).mid(inserted.end));
-    const QString kept =
-        room > 0 ? Field::cutToSize(insertion.toString(), static_cast<int>(room)) : QString();
+    const qsizetype room = limit_ - codePointCount(QStringView(input).left(inserted.start)) -
+                           codePointCount(QStringView(input).mid(inserted.end));
+    const QString kept = room > 0 ? firstCodePoints(insertion, room).toString() : QString();
     input = input.left(inserted.start) + kept + input.mid(inserted.end);
     pos = static_cast<int>(inserted.start + kept.size());
     return input == before_ ? Invalid : Acceptable;

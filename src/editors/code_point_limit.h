@@ -22,8 +22,6 @@ public:
 
     State validate(QString& input, int& pos) const override;
 
-    static qsizetype codePoints(QStringView text);
-
 private:
     struct Range {
         qsizetype start;

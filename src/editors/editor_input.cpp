@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
+#include "store/code_points.h"
+
 namespace veltrop {
 
 namespace {
@@ -48,8 +50,7 @@ bool typesText(const QKeyEvent& event) {
         modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
         return false;
     }
-    return first.isPrint() || first.category() == QChar::Other_PrivateUse ||
-           (first.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
+    return first.isPrint() || first.category() == QChar::Other_PrivateUse || isPairAt(text, 0);
 }
 
 bool isCtrlJ(const QKeyEvent& event) {

@@ -1,7 +1,11 @@
 #include "engine/aside_files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 #include "engine/error.h"
 #include "engine/record_lock_registry.h"
@@ -12,9 +16,12 @@ namespace {
 
 constexpr std::size_t kUniqueCharacters = 6;  // what mkstemp puts in place of XXXXXX
 
-std::string baseName(const std::string& fileName) {
-    const auto slash = fileName.rfind('/');
-    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+void syncDirectory(const std::string& fileName) {
+    const int fd = open(directoryOf(fileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
 }
 
 }  // namespace
@@ -22,6 +29,28 @@ std::string baseName(const std::string& fileName) {
 std::string directoryOf(const std::string& fileName) {
     const auto slash = fileName.rfind('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
+}
+
+std::string baseName(const std::string& fileName) {
+    const auto slash = fileName.rfind('/');
+    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
+int createAsideFile(const std::string& fileName, const char* marker, std::string& path) {
+    path = fileName + marker + "XXXXXX";
+    return mkstemp(path.data());
+}
+
+bool putInPlace(const std::string& aside, const std::string& fileName, bool replace) {
+    const bool placed = replace ? rename(aside.c_str(), fileName.c_str()) == 0
+                                : link(aside.c_str(), fileName.c_str()) == 0;
+    const int placeErrno = errno;
+    removeAsideFile(aside);
+    if (placed) {
+        syncDirectory(fileName);
+    }
+    errno = placeErrno;
+    return placed;
 }
 
 void removeAsideFile(const std::string& path) {

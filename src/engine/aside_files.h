@@ -11,6 +11,17 @@ inline constexpr const char* kRewriteMarker = ".new-";
 inline constexpr const char* kExportMarker = ".veltrop-part-";
 
 std::string directoryOf(const std::string& fileName);
+std::string baseName(const std::string& fileName);
+
+// Creates "NAME" MARKER "XXXXXX" beside fileName, readable and writable by its owner
+// only: its descriptor, with path set; -1 with errno set when it cannot.
+int createAsideFile(const std::string& fileName, const char* marker, std::string& path);
+
+// Puts a file written aside in fileName's place: by rename, which replaces what is
+// there, or by link, which never does. The aside name goes either way; once in place,
+// the folder is synced, since only then is the new name on disk. False with errno set
+// when it could not.
+bool putInPlace(const std::string& aside, const std::string& fileName, bool replace);
 
 // Removes the file and the journal the storage library may have left beside it.
 void removeAsideFile(const std::string& path);

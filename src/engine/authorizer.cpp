@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "engine/schema.h"
+
 namespace veltrop::engine {
 
 namespace {
@@ -13,7 +15,7 @@ bool is(const char* name, const char* expected) {
 }
 
 bool isTableData(const char* table) {
-    return is(table, "records") || is(table, "sqlite_sequence");
+    return is(table, schema::kTableName) || is(table, "sqlite_sequence");
 }
 
 bool isSchema(const char* table) {
@@ -37,7 +39,7 @@ int decide(void*, int action, const char* first, const char* second, const char*
         case SQLITE_CREATE_TABLE:
             return isTableData(first) ? SQLITE_OK : SQLITE_DENY;
         case SQLITE_CREATE_INDEX:
-            return is(second, "records") ? SQLITE_OK : SQLITE_DENY;
+            return is(second, schema::kTableName) ? SQLITE_OK : SQLITE_DENY;
         case SQLITE_REINDEX:  // how the storage library fills a new index
             return SQLITE_OK;
         case SQLITE_PRAGMA:

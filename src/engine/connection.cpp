@@ -185,11 +185,11 @@ EngineError Connection::errorFor(int resultCode, bool reading) const {
     if (resultCode == SQLITE_READONLY_DBMOVED) {
         native += "\nThe file was moved, replaced or deleted while open";
     }
-    return EngineError(code, {{code, 0, "Table: " + fileName_}, {code, resultCode, native}});
+    return EngineError(code, fileName_, {native}, resultCode);
 }
 
 EngineError Connection::errorFor(ErrorCode code) const {
-    return EngineError(code, {{code, 0, "Table: " + fileName_}});
+    return EngineError(code, fileName_);
 }
 
 }  // namespace veltrop::engine

@@ -4,7 +4,12 @@
 
 namespace veltrop::engine {
 
-EngineError::EngineError(ErrorCode code, std::vector<ErrorContext> context)
-    : Error(composeErrorText(code, context)), code_(code), context_(std::move(context)) {}
+EngineError::EngineError(ErrorCode code, std::string fileName, std::vector<std::string> details,
+                         int nativeCode)
+    : Error(composeErrorText(code, fileName, details)),
+      code_(code),
+      fileName_(std::move(fileName)),
+      details_(std::move(details)),
+      nativeCode_(nativeCode) {}
 
 }  // namespace veltrop::engine

@@ -29,26 +29,25 @@ enum class ErrorCode : std::uint16_t {
     InitFailed = 0x2F01,
 };
 
-// One entry of an error's context stack. nativeCode is the storage library's own
-// result code when the entry comes from it, 0 otherwise.
-struct ErrorContext {
-    ErrorCode code;
-    int nativeCode = 0;
-    std::string text;
-};
-
-// The engine's error: a code and a context stack, most general first. Its message
-// is composed from both (see error_text.h).
+// The engine's error, built only here: its code, the table file it is about ("" when
+// none), what happened beyond the code (one line each) and, when that comes from the
+// storage library or the system, their own result code (0: the engine's own finding,
+// -1: theirs without a code). Its message is composed from these (see error_text.h).
 class EngineError : public Error {
 public:
-    EngineError(ErrorCode code, std::vector<ErrorContext> context);
+    EngineError(ErrorCode code, std::string fileName, std::vector<std::string> details = {},
+                int nativeCode = 0);
     const char* kindName() const noexcept override { return "EEngineError"; }
     ErrorCode code() const { return code_; }
-    const std::vector<ErrorContext>& context() const { return context_; }
+    const std::string& fileName() const { return fileName_; }
+    const std::vector<std::string>& details() const { return details_; }
+    int nativeCode() const { return nativeCode_; }
 
 private:
     ErrorCode code_;
-    std::vector<ErrorContext> context_;
+    std::string fileName_;
+    std::vector<std::string> details_;
+    int nativeCode_;
 };
 
 }  // namespace veltrop::engine

@@ -78,18 +78,17 @@ private:
 
 }  // namespace
 
-std::string composeErrorText(ErrorCode code, const std::vector<ErrorContext>& context) {
-    // For storage failures the code's message says nothing the context doesn't.
-    const bool contextOnly = code == ErrorCode::StorageFailure;
+std::string composeErrorText(ErrorCode code, const std::string& fileName,
+                             const std::vector<std::string>& details) {
     Lines lines;
-    if (!contextOnly) {
+    if (code != ErrorCode::StorageFailure) {
         lines.add(codeMessage(code));
     }
-    for (const auto& entry : context) {
-        if (!contextOnly && entry.nativeCode == 0) {
-            lines.add(codeMessage(entry.code));
-        }
-        lines.add(entry.text);
+    if (!fileName.empty()) {
+        lines.add("Table: " + fileName);
+    }
+    for (const auto& detail : details) {
+        lines.add(detail);
     }
     std::string text = lines.joined();
     if (text.empty()) {

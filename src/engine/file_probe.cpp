@@ -21,15 +21,17 @@ constexpr long long kProtectedPageSize = 1024;
 
 [[noreturn]] void fail(ErrorCode code, const std::string& fileName,
                        const std::string& detail = {}) {
-    std::vector<ErrorContext> context{{code, 0, "Table: " + fileName}};
-    if (!detail.empty()) {
-        context.push_back({code, errno ? errno : -1, detail});
+    if (detail.empty()) {
+        throw EngineError(code, fileName);
     }
-    throw EngineError(code, std::move(context));
+    throw EngineError(code, fileName, {detail}, errno ? errno : -1);
 }
 
+}  // namespace
+
 bool startsWithPlainHeader(const std::string& fileName) {
-    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Never waits on a pipe or a device that a name may lead to.
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return false;
     }
@@ -38,8 +40,6 @@ bool startsWithPlainHeader(const std::string& fileName) {
     close(fd);
     return got == static_cast<ssize_t>(header.size()) && header == kPlainHeader;
 }
-
-}  // namespace
 
 FileFacts probeFile(const std::string& fileName) {
     struct stat info {};

@@ -21,4 +21,7 @@ struct FileFacts {
 // the working directory is gone.
 FileFacts probeFile(const std::string& fileName);
 
+// Whether the file begins as an unencrypted database file of the storage library does.
+bool startsWithPlainHeader(const std::string& fileName);
+
 }  // namespace veltrop::engine

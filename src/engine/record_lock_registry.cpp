@@ -26,10 +26,7 @@ std::map<FileKey, std::weak_ptr<RecordLockRegistry>>& registries() {
 }
 
 [[noreturn]] void failOnFile(const std::string& fileName) {
-    const std::string reason = std::strerror(errno);
-    throw EngineError(ErrorCode::StorageFailure,
-                      {{ErrorCode::StorageFailure, 0, "Table: " + fileName},
-                       {ErrorCode::StorageFailure, errno, reason}});
+    throw EngineError(ErrorCode::StorageFailure, fileName, {std::strerror(errno)}, errno);
 }
 
 }  // namespace
@@ -44,16 +41,26 @@ off_t inUseLockOffset() {
 
 namespace {
 
-bool lockByte(int fd, off_t offset, short type) {
+struct flock oneByte(off_t offset, short type) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = offset;
     lock.l_len = 1;
-    return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+    return lock;
 }
 
 }  // namespace
+
+bool lockByte(int fd, off_t offset, short type) {
+    struct flock lock = oneByte(offset, type);
+    return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+bool byteLockedElsewhere(int fd, off_t offset) {
+    struct flock lock = oneByte(offset, F_WRLCK);
+    return fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+}
 
 std::shared_ptr<RecordLockRegistry> RecordLockRegistry::forFile(const std::string& fileName) {
     struct stat info {};
@@ -82,8 +89,7 @@ std::shared_ptr<RecordLockRegistry> RecordLockRegistry::forFile(const std::strin
         stat(fileName.c_str(), &info) != 0 || held.st_dev != info.st_dev ||
         held.st_ino != info.st_ino) {
         close(fd);
-        throw EngineError(ErrorCode::TableLocked,
-                          {{ErrorCode::TableLocked, 0, "Table: " + fileName}});
+        throw EngineError(ErrorCode::TableLocked, fileName);
     }
     auto registry = std::make_shared<RecordLockRegistry>(fd, info.st_dev, info.st_ino);
     registries()[key] = registry;

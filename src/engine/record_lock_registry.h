@@ -21,6 +21,11 @@ off_t recordLockOffset(RecordNumber number);
 // Every program with the table open holds a shared lock on this byte, just below the
 // record locks; whoever rewrites the whole file needs it alone.
 off_t inUseLockOffset();
+// Takes (F_RDLCK, F_WRLCK) or drops (F_UNLCK) the open-file-description lock on one
+// byte, without waiting: false when another holder has it.
+bool lockByte(int fd, off_t offset, short type);
+// Whether another holder has a lock on the byte that a write lock would meet.
+bool byteLockedElsewhere(int fd, off_t offset);
 
 class RecordLockRegistry {
 public:

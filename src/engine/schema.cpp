@@ -38,15 +38,13 @@ bool parseType(const std::string& type, FieldDefinition& field) {
 }
 
 [[noreturn]] void wrongStructure(const Connection& connection, const std::string& detail) {
-    throw EngineError(ErrorCode::WrongStructure,
-                      {{ErrorCode::WrongStructure, 0, "Table: " + connection.fileName()},
-                       {ErrorCode::WrongStructure, 0, detail}});
+    throw EngineError(ErrorCode::WrongStructure, connection.fileName(), {detail});
 }
 
 std::vector<IndexDefinition> readIndexes(Connection& connection) {
     std::vector<IndexDefinition> indexes;
     {
-        auto list = connection.query("PRAGMA index_list(\"records\")");
+        auto list = connection.query("PRAGMA index_list(" + quoted(kTableName) + ")");
         while (list.step()) {
             if (list.text(3) == "c") {  // made by CREATE INDEX, not an automatic one
                 indexes.push_back({list.text(1), {}, false, list.integer(2) != 0});
@@ -104,17 +102,17 @@ std::vector<std::string> createStatements(const TableDefinition& definition,
 TableDefinition read(Connection& connection) {
     {
         auto exists = connection.query(
-            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'records'");
+            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1");
+        exists.bind(1, kTableName);
         exists.step();
         if (exists.integer(0) == 0) {
-            throw EngineError(ErrorCode::NotATable,
-                              {{ErrorCode::NotATable, 0, "Table: " + connection.fileName()}});
+            throw EngineError(ErrorCode::NotATable, connection.fileName());
         }
     }
     TableDefinition definition;
     bool numbered = false;
     {
-        auto columns = connection.query("PRAGMA table_info(\"records\")");
+        auto columns = connection.query("PRAGMA table_info(" + quoted(kTableName) + ")");
         while (columns.step()) {
             const std::string name = columns.text(1);
             const std::string type = columns.text(2);

@@ -7,6 +7,7 @@
 
 #include "engine/admitted_files.h"
 #include "engine/error.h"
+#include "engine/schema.h"
 #include "engine/schema_probe.h"
 #include "engine/schema_statements.h"
 #include "engine/session.h"
@@ -32,14 +33,16 @@ bool isExpected(const SchemaObject& object) {
     if (!object.sql || object.sql->size() > kLongestStatement) {
         return false;
     }
-    if (object.type == "table" && object.name == "records" && object.table == "records") {
+    if (object.type == "table" && object.name == schema::kTableName &&
+        object.table == schema::kTableName) {
         return isRecordsStatement(*object.sql);
     }
     if (object.type == "table" && object.name == "sqlite_sequence" &&
         object.table == "sqlite_sequence") {
         return *object.sql == "CREATE TABLE sqlite_sequence(name,seq)";
     }
-    if (object.type == "index" && object.table == "records" && !isInternalName(object.name)) {
+    if (object.type == "index" && object.table == schema::kTableName &&
+        !isInternalName(object.name)) {
         return isIndexStatement(*object.sql);
     }
     return false;
@@ -56,11 +59,7 @@ std::string shown(const std::string& name) {
 }
 
 [[noreturn]] void damaged(const std::string& fileName, const std::vector<std::string>& findings) {
-    std::vector<ErrorContext> context{{ErrorCode::TableDamaged, 0, "Table: " + fileName}};
-    for (const auto& finding : findings) {
-        context.push_back({ErrorCode::TableDamaged, 0, finding});
-    }
-    throw EngineError(ErrorCode::TableDamaged, std::move(context));
+    throw EngineError(ErrorCode::TableDamaged, fileName, findings);
 }
 
 }  // namespace
@@ -71,7 +70,7 @@ std::vector<std::string> unexpectedObjects(const std::vector<SchemaObject>& obje
     // it is ever read.
     const bool holdsRecords =
         std::any_of(objects.begin(), objects.end(), [](const SchemaObject& object) {
-            return object.type == "table" && object.name == "records";
+            return object.type == "table" && object.name == schema::kTableName;
         });
     if (!holdsRecords) {
         return findings;

@@ -24,10 +24,8 @@ namespace {
 constexpr std::size_t kLongestAnswer = std::size_t{2} << 20;
 
 [[noreturn]] void cannotStart(const std::string& fileName, const std::string& why) {
-    throw EngineError(ErrorCode::StorageFailure,
-                      {{ErrorCode::StorageFailure, 0, "Table: " + fileName},
-                       {ErrorCode::StorageFailure, -1,
-                        "The schema probe " + schemaProbeProgram() + " cannot run: " + why}});
+    throw EngineError(ErrorCode::StorageFailure, fileName,
+                      {"The schema probe " + schemaProbeProgram() + " cannot run: " + why}, -1);
 }
 
 bool isProgram(const std::string& path) {

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <vector>
 
+#include "engine/schema.h"
+
 namespace veltrop::engine {
 
 namespace {
@@ -74,7 +76,12 @@ bool isIdentifier(const Token& token) {
 }
 
 bool namesRecords(const Token& token) {
-    return token.bare ? token.text == "RECORDS" : token.text == "records";
+    std::string name = schema::kTableName;
+    if (token.bare) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    }
+    return token.text == name;
 }
 
 }  // namespace

@@ -29,11 +29,10 @@ namespace {
 
 [[noreturn]] void fail(ErrorCode code, const std::string& fileName,
                        const std::string& detail = {}) {
-    std::vector<ErrorContext> context{{code, 0, "Table: " + fileName}};
-    if (!detail.empty()) {
-        context.push_back({code, -1, detail});
+    if (detail.empty()) {
+        throw EngineError(code, fileName);
     }
-    throw EngineError(code, std::move(context));
+    throw EngineError(code, fileName, {detail}, -1);
 }
 
 void initializeStorage() {
@@ -44,24 +43,15 @@ void initializeStorage() {
                       "An error occurred while attempting to initialize the database engine "
                       "(error $%.4x)",
                       static_cast<unsigned>(ErrorCode::InitFailed));
-        throw EngineError(ErrorCode::InitFailed, {{ErrorCode::InitFailed, rc, text}});
+        throw EngineError(ErrorCode::InitFailed, {}, {text}, rc);
     }
     useJournalFolder();
 }
 
-// A rename or link is only durable once the directory itself is on disk.
-void syncDirectory(const std::string& fileName) {
-    const int fd = open(directoryOf(fileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
-
 // A new file beside fileName, readable and writable by its owner only.
 std::string makeSiblingFile(const std::string& fileName) {
-    std::string path = fileName + kRewriteMarker + "XXXXXX";
-    const int fd = mkstemp(path.data());
+    std::string path;
+    const int fd = createAsideFile(fileName, kRewriteMarker, path);
     if (fd < 0) {
         fail(errno == ENOSPC ? ErrorCode::DiskFull : ErrorCode::WriteFailed, fileName,
              std::strerror(errno));
@@ -81,16 +71,14 @@ void createAside(const std::string& fileName,
     const std::string building = makeSiblingFile(fileName);
     try {
         build(building);
-        if (link(building.c_str(), fileName.c_str()) != 0) {
-            fail(errno == EEXIST ? ErrorCode::TableExists : ErrorCode::WriteFailed, fileName,
-                 std::strerror(errno));
-        }
     } catch (...) {
         removeAsideFile(building);
         throw;
     }
-    removeAsideFile(building);
-    syncDirectory(fileName);
+    if (!putInPlace(building, fileName, false)) {
+        fail(errno == EEXIST ? ErrorCode::TableExists : ErrorCode::WriteFailed, fileName,
+             std::strerror(errno));
+    }
 }
 
 // Reading the schema is the first statement: the storage library finds out only then
@@ -102,16 +90,13 @@ void verifyReadable(Connection& connection) {
         auto probe = connection.query("SELECT count(*) FROM sqlite_master");
         probe.step();
     } catch (const EngineError& error) {
-        const int native = error.context().empty() ? 0 : error.context().back().nativeCode;
+        const int native = error.nativeCode() & 0xff;
         if (error.code() != ErrorCode::StorageFailure ||
-            ((native & 0xff) != SQLITE_ERROR && (native & 0xff) != SQLITE_TOOBIG)) {
+            (native != SQLITE_ERROR && native != SQLITE_TOOBIG)) {
             throw;
         }
-        std::vector<ErrorContext> context = error.context();
-        for (auto& entry : context) {
-            entry.code = ErrorCode::TableDamaged;
-        }
-        throw EngineError(ErrorCode::TableDamaged, std::move(context));
+        throw EngineError(ErrorCode::TableDamaged, error.fileName(), error.details(),
+                          error.nativeCode());
     }
 }
 
@@ -131,9 +116,8 @@ void verifyComplete(Connection& connection, long long fileSize) {
         }
     }
     if (pages * pageSize > fileSize) {
-        throw EngineError(ErrorCode::TableDamaged,
-                          {{ErrorCode::TableDamaged, 0, "Table: " + connection.fileName()},
-                           {ErrorCode::TableDamaged, 0, "The file is shorter than its contents"}});
+        throw EngineError(ErrorCode::TableDamaged, connection.fileName(),
+                          {"The file is shorter than its contents"});
     }
 }
 
@@ -142,9 +126,8 @@ void verifyComplete(Connection& connection, long long fileSize) {
 Session::Session(SessionOptions options) : options_(std::move(options)) {
     initializeStorage();
     if (!options_.vfsName.empty() && !sqlite3_vfs_find(options_.vfsName.c_str())) {
-        throw EngineError(
-            ErrorCode::StorageFailure,
-            {{ErrorCode::StorageFailure, -1, "No file system layer " + options_.vfsName}});
+        throw EngineError(ErrorCode::StorageFailure, {},
+                          {"No file system layer " + options_.vfsName}, -1);
     }
 }
 
@@ -279,7 +262,8 @@ void copyRecords(Connection& source, const TableDefinition& definition) {
     for (const auto& statement : schema::createStatements(definition, "copy")) {
         source.execute(statement);
     }
-    source.execute("INSERT INTO copy.records SELECT * FROM main.records");
+    const std::string table = schema::kTableName;
+    source.execute("INSERT INTO copy." + table + " SELECT * FROM main." + table);
     source.execute(
         "INSERT OR REPLACE INTO copy.sqlite_sequence SELECT * FROM main.sqlite_sequence");
 }
@@ -326,8 +310,7 @@ void Session::rewrite(const std::string& name, const Secret* newKeyText, const F
     const std::string fileName = rewrittenFile(name);
     const SoleUse alone(fileName);
     // Only a rewrite that was killed can have left one: this one holds the table alone.
-    removeMarkedFiles(directoryOf(fileName), fileName.substr(fileName.rfind('/') + 1),
-                      kRewriteMarker);
+    removeMarkedFiles(directoryOf(fileName), baseName(fileName), kRewriteMarker);
     Opened source = connect(fileName, false);
     schema::read(*source.connection);
     const std::string rewritten = makeSiblingFile(fileName);
@@ -335,16 +318,15 @@ void Session::rewrite(const std::string& name, const Secret* newKeyText, const F
         fillCopy(*source.connection, rewritten, newKeyText ? *newKeyText : source.sameKeyText,
                  fill);
         reachPoint("rewrite-filled");
-        source.connection.reset();
-        if (rename(rewritten.c_str(), fileName.c_str()) != 0) {
-            fail(ErrorCode::WriteFailed, fileName, std::strerror(errno));
-        }
     } catch (...) {
         source.connection.reset();
         removeAsideFile(rewritten);
         throw;
     }
-    syncDirectory(fileName);
+    source.connection.reset();
+    if (!putInPlace(rewritten, fileName, true)) {
+        fail(ErrorCode::WriteFailed, fileName, std::strerror(errno));
+    }
 }
 
 void Session::protectTable(const std::string& fileName, std::string_view password) {

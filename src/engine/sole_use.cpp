@@ -24,11 +24,10 @@ std::function<void()>& beforeLockHook() {
 }
 
 [[noreturn]] void fail(ErrorCode code, const std::string& fileName, int systemErrno = 0) {
-    std::vector<ErrorContext> context{{code, 0, "Table: " + fileName}};
-    if (systemErrno != 0) {
-        context.push_back({code, systemErrno, std::strerror(systemErrno)});
+    if (systemErrno == 0) {
+        throw EngineError(code, fileName);
     }
-    throw EngineError(code, std::move(context));
+    throw EngineError(code, fileName, {std::strerror(systemErrno)}, systemErrno);
 }
 
 // Whether the name still leads to the file open on fd.
@@ -50,12 +49,7 @@ SoleUse::SoleUse(const std::string& fileName) {
         if (beforeLockHook()) {
             beforeLockHook()();
         }
-        struct flock lock {};
-        lock.l_type = F_WRLCK;
-        lock.l_whence = SEEK_SET;
-        lock.l_start = inUseLockOffset();
-        lock.l_len = 1;
-        if (fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+        if (!lockByte(fd_, inUseLockOffset(), F_WRLCK)) {
             close(fd_);
             fail(ErrorCode::TableInUse, fileName);
         }
@@ -83,12 +77,7 @@ bool isOpenElsewhere(const std::string& fileName) {
     if (fd < 0) {
         return false;
     }
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = inUseLockOffset();
-    lock.l_len = 1;
-    const bool held = fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    const bool held = byteLockedElsewhere(fd, inUseLockOffset());
     close(fd);
     return held;
 }

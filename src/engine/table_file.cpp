@@ -8,6 +8,8 @@ namespace veltrop::engine {
 
 namespace {
 
+const std::string kFrom = std::string(" FROM ") + schema::kTableName;
+
 RawRecord valuesFrom(const Query& query, int firstColumn, size_t count) {
     RawRecord values;
     values.reserve(count);
@@ -46,7 +48,7 @@ std::vector<RecordNumber> TableFile::heldLocks() const {
 }
 
 std::string TableFile::selectFields() const {
-    return "SELECT " + schema::columnList(definition_) + " FROM records";
+    return "SELECT " + schema::columnList(definition_) + kFrom;
 }
 
 std::optional<RecordNumber> TableFile::numberFrom(Query& query) {
@@ -57,17 +59,17 @@ std::optional<RecordNumber> TableFile::numberFrom(Query& query) {
 }
 
 std::optional<RecordNumber> TableFile::first() {
-    auto query = connection_->query("SELECT min(recno) FROM records");
+    auto query = connection_->query("SELECT min(recno)" + kFrom);
     return numberFrom(query);
 }
 
 std::optional<RecordNumber> TableFile::last() {
-    auto query = connection_->query("SELECT max(recno) FROM records");
+    auto query = connection_->query("SELECT max(recno)" + kFrom);
     return numberFrom(query);
 }
 
 std::optional<RecordNumber> TableFile::next(RecordNumber after) {
-    auto query = connection_->query("SELECT min(recno) FROM records WHERE recno > ?1");
+    auto query = connection_->query("SELECT min(recno)" + kFrom + " WHERE recno > ?1");
     query.bind(1, after);
     const auto found = numberFrom(query);
     if (found && *found <= after) {
@@ -77,7 +79,7 @@ std::optional<RecordNumber> TableFile::next(RecordNumber after) {
 }
 
 std::optional<RecordNumber> TableFile::prior(RecordNumber before) {
-    auto query = connection_->query("SELECT max(recno) FROM records WHERE recno < ?1");
+    auto query = connection_->query("SELECT max(recno)" + kFrom + " WHERE recno < ?1");
     query.bind(1, before);
     const auto found = numberFrom(query);
     if (found && *found >= before) {
@@ -110,8 +112,23 @@ std::vector<RecordRow> TableFile::readFrom(RecordNumber start, int count) {
     return rows;
 }
 
+void TableFile::forEachRecord(const std::function<void(RecordRow&)>& visit) {
+    constexpr int kRecordsPerRead = 1000;
+    RecordNumber next = 0;
+    for (;;) {
+        auto rows = readFrom(next, kRecordsPerRead);
+        for (auto& row : rows) {
+            visit(row);
+        }
+        if (rows.size() < static_cast<std::size_t>(kRecordsPerRead)) {
+            return;
+        }
+        next = rows.back().number + 1;
+    }
+}
+
 std::int64_t TableFile::recordCount() {
-    auto query = connection_->query("SELECT count(*) FROM records");
+    auto query = connection_->query("SELECT count(*)" + kFrom);
     query.step();
     return query.integer(0);
 }
@@ -123,8 +140,7 @@ void TableFile::requireWritable() const {
 }
 
 void TableFile::fail(ErrorCode code, RecordNumber number) const {
-    throw EngineError(code, {{code, 0, "Table: " + connection_->fileName()},
-                             {code, 0, "Record " + std::to_string(number)}});
+    throw EngineError(code, connection_->fileName(), {"Record " + std::to_string(number)});
 }
 
 void TableFile::lock(RecordNumber number) {
@@ -152,7 +168,7 @@ void TableFile::update(RecordNumber number, const std::vector<FieldChange>& chan
             }
             return;
         }
-        std::string sql = "UPDATE records SET ";
+        std::string sql = std::string("UPDATE ") + schema::kTableName + " SET ";
         for (size_t i = 0; i < changes.size(); ++i) {
             sql += (i ? ", " : "") + schema::quoted(definition_.fields.at(changes[i].field).name) +
                    " = ?" + std::to_string(i + 2);
@@ -177,8 +193,8 @@ RecordNumber TableFile::insert(const RawRecord& values) {
         columns += (i ? ", " : "") + schema::quoted(definition_.fields[i].name);
         parameters += (i ? ", ?" : "?") + std::to_string(i + 1);
     }
-    auto query =
-        connection_->query("INSERT INTO records (" + columns + ") VALUES (" + parameters + ")");
+    auto query = connection_->query(std::string("INSERT INTO ") + schema::kTableName + " (" +
+                                    columns + ") VALUES (" + parameters + ")");
     for (size_t i = 0; i < definition_.fields.size(); ++i) {
         query.bind(static_cast<int>(i + 1), i < values.size() ? values[i] : std::string());
     }
@@ -188,7 +204,7 @@ RecordNumber TableFile::insert(const RawRecord& values) {
 
 void TableFile::remove(RecordNumber number) {
     withLock(number, [&] {
-        auto query = connection_->query("DELETE FROM records WHERE recno = ?1");
+        auto query = connection_->query("DELETE" + kFrom + " WHERE recno = ?1");
         query.bind(1, number);
         query.run();
         if (connection_->changes() == 0) {
@@ -220,7 +236,7 @@ void TableFile::withLock(RecordNumber number, Write write) {
 std::optional<RecordNumber> TableFile::find(const std::vector<int>& fields,
                                             const std::vector<std::string>& values,
                                             SearchOptions options) {
-    std::string sql = "SELECT min(recno) FROM records WHERE 1";
+    std::string sql = "SELECT min(recno)" + kFrom + " WHERE 1";
     std::vector<std::string> parameters;
     for (size_t i = 0; i < fields.size(); ++i) {
         const FieldDefinition& field = definition_.fields.at(fields[i]);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +60,8 @@ public:
     std::optional<RawRecord> read(RecordNumber number);
     // Up to count records in table order, starting at the first record at or after start.
     std::vector<RecordRow> readFrom(RecordNumber start, int count);
+    // Every record in table order, read a page of rows at a time.
+    void forEachRecord(const std::function<void(RecordRow&)>& visit);
     std::int64_t recordCount();
 
     // Record locks hold against every other TableFile, in this process or another,

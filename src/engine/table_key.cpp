@@ -12,8 +12,7 @@ namespace {
 
 void startSodium() {
     if (sodium_init() < 0) {
-        throw EngineError(ErrorCode::StorageFailure,
-                          {{ErrorCode::StorageFailure, -1, "The cryptography library failed"}});
+        throw EngineError(ErrorCode::StorageFailure, {}, {"The cryptography library failed"}, -1);
     }
 }
 
@@ -55,9 +54,8 @@ Secret deriveTableKey(std::string_view password, const Salt& salt) {
     if (crypto_pwhash(reinterpret_cast<unsigned char*>(key.data()), key.size(), password.data(),
                       password.size(), salt.data(), kKeyDerivationPasses, kKeyDerivationMemory,
                       crypto_pwhash_ALG_ARGON2ID13) != 0) {
-        throw EngineError(ErrorCode::StorageFailure,
-                          {{ErrorCode::StorageFailure, -1,
-                            "Not enough memory to derive the table key from its password"}});
+        throw EngineError(ErrorCode::StorageFailure, {},
+                          {"Not enough memory to derive the table key from its password"}, -1);
     }
     return key;
 }

@@ -141,7 +141,7 @@ private:
     void watchForLocking();
     void retryPendingLock();
     void lockNow();
-    void hideLocked();
+    void hideToTray();
     // Asks the question in Form3 over this window; returns Form3's modal result.
     int ask(const char* question);
     void requireDialogs() const;

@@ -91,10 +91,12 @@ void TForm1::lockNow() {
     table1_->close();
     session_.removeAllPasswords();
     clipboardEraser_->clearOurCopy();
-    hideLocked();
+    hideToTray();
 }
 
-void TForm1::hideLocked() {
+// Without a notification area the window could not be brought back from hiding,
+// so it goes to the taskbar instead.
+void TForm1::hideToTray() {
     if (trayIcon1_->notificationAreaAvailable()) {
         hide();
     } else {
@@ -114,7 +116,7 @@ void TForm1::unlock() {
             throw;
         }
         if (!isTerminating()) {
-            hideLocked();
+            hideToTray();
         }
         return;
     }

@@ -49,15 +49,9 @@ void TForm1::buildTrayIcon(std::unique_ptr<NotificationArea> area) {
                    &TForm1::ToolButtonMinimizeClick);
 }
 
-// Without a notification area the window could not be brought back from hiding,
-// so it goes to the taskbar instead.
 void TForm1::ToolButtonMinimizeClick() {
     trayIcon1_->setMinimizeToTray(true);
-    if (trayIcon1_->notificationAreaAvailable()) {
-        hide();
-    } else {
-        showMinimized();
-    }
+    hideToTray();
 }
 
 void TForm1::TrayIcon1DblClick() {

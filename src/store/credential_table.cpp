@@ -18,4 +18,15 @@ const engine::TableDefinition& definition() {
     return table;
 }
 
+const std::vector<std::string>& fieldNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const auto& field : definition().fields) {
+            list.push_back(field.name);
+        }
+        return list;
+    }();
+    return names;
+}
+
 }  // namespace veltrop::credentials

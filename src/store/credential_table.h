@@ -18,5 +18,7 @@ inline constexpr const char* kLocateKey = "DESCRIPTION;URL;LOGIN ID;PASSWORD";
 
 // The credential table's fields and declared index, in this order.
 const engine::TableDefinition& definition();
+// Its fields' names, in that order.
+const std::vector<std::string>& fieldNames();
 
 }  // namespace veltrop::credentials

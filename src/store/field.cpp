@@ -1,5 +1,6 @@
 #include "store/field.h"
 
+#include "store/code_points.h"
 #include "store/table.h"
 
 namespace veltrop {
@@ -17,18 +18,7 @@ QString Field::asString() const {
 }
 
 void Field::setAsString(const QString& text) {
-    table_.assign(index_, isMemo() ? text : cutToSize(text, size()));
-}
-
-QString Field::cutToSize(const QString& text, int size) {
-    qsizetype end = 0;
-    for (int characters = 0; characters < size && end < text.size(); ++characters) {
-        end += text.at(end).isHighSurrogate() && end + 1 < text.size() &&
-                       text.at(end + 1).isLowSurrogate()
-                   ? 2
-                   : 1;
-    }
-    return text.left(end);
+    table_.assign(index_, isMemo() ? text : firstCodePoints(text, size()).toString());
 }
 
 }  // namespace veltrop

@@ -26,9 +26,6 @@ public:
     // Assigns text to the record buffer, cut to size() characters. Needs edit or insert.
     void setAsString(const QString& text);
 
-    // Text cut to at most `size` characters (code points) without splitting one.
-    static QString cutToSize(const QString& text, int size);
-
 private:
     Table& table_;
     int index_;

@@ -87,9 +87,7 @@ void Table::requireWritable() const {
 }
 
 void Table::failRecordGone(engine::RecordNumber number) const {
-    throw EngineError(ErrorCode::RecordDeleted,
-                      {{ErrorCode::RecordDeleted, 0, "Table: " + fileName_},
-                       {ErrorCode::RecordDeleted, 0, "Record " + std::to_string(number)}});
+    throw EngineError(ErrorCode::RecordDeleted, fileName_, {"Record " + std::to_string(number)});
 }
 
 std::unique_ptr<engine::TableFile> Table::openFile(bool mayAsk) {
@@ -128,9 +126,7 @@ void Table::checkStructure(const engine::TableDefinition& found) const {
         for (const auto& field : found.fields) {
             names += (names.empty() ? "" : ";") + field.name;
         }
-        throw EngineError(ErrorCode::WrongStructure,
-                          {{ErrorCode::WrongStructure, 0, "Table: " + fileName_},
-                           {ErrorCode::WrongStructure, 0, "Fields found: " + names}});
+        throw EngineError(ErrorCode::WrongStructure, fileName_, {"Fields found: " + names});
     }
 }
 
@@ -194,7 +190,7 @@ bool Table::load(std::optional<engine::RecordNumber> number) {
 }
 
 void Table::show(std::optional<engine::RecordNumber> number,
-                 std::optional<engine::RawRecord> record) {
+                 std::optional<engine::RawRecord> record, bool tell) {
     current_ = number;
     eof_ = !number;
     clearBuffer();
@@ -205,7 +201,9 @@ void Table::show(std::optional<engine::RecordNumber> number,
             buffer_[i].text = QString::fromUtf8(buffer_[i].stored);
         }
     }
-    notify([](TableListener& listener) { listener.recordChanged(); });
+    if (tell) {
+        notify([](TableListener& listener) { listener.recordChanged(); });
+    }
 }
 
 void Table::reposition(std::optional<engine::RecordNumber> around) {
@@ -252,14 +250,21 @@ void Table::Edit() {
     requireWritable();
     const engine::RecordNumber number = *current_;
     RecordLock lock = lockRecord(*file_, number);
-    if (!file_->read(number)) {
+    auto record = file_->read(number);
+    if (!record) {
         lock.reset();
         reposition(number);
         failRecordGone(number);
     }
     editLock_ = std::move(lock);
+    // The editors reload with the change of state; only a record that changed since it
+    // was shown is news to the other listeners.
+    const bool changed = *record != shown_;
+    show(number, std::move(record), false);
     enterState(TableState::Edit);
-    load(number);
+    if (changed) {
+        notify([](TableListener& listener) { listener.recordChanged(); });
+    }
     editBase_ = shown_;
 }
 

@@ -118,7 +118,9 @@ private:
     void enterState(TableState state);
     // Makes the record current; false when it is no longer in the table.
     bool load(std::optional<engine::RecordNumber> number);
-    void show(std::optional<engine::RecordNumber> number, std::optional<engine::RawRecord> record);
+    // Puts the record in the buffer and, when asked, tells the listeners.
+    void show(std::optional<engine::RecordNumber> number, std::optional<engine::RawRecord> record,
+              bool tell = true);
     void reposition(std::optional<engine::RecordNumber> around);
     void clearBuffer();
     void writePendingText();

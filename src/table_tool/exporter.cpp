@@ -12,8 +12,6 @@ namespace veltrop::table_tool {
 
 namespace {
 
-constexpr int kRecordsPerRead = 2000;
-
 bool looksLikeFormula(const std::string& value) {
     return !value.empty() &&
            std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
@@ -23,31 +21,23 @@ bool looksLikeFormula(const std::string& value) {
 template <typename Write>
 void forEachRecord(engine::TableFile& table, bool spreadsheetSafe, ExportReport& report,
                    Write write) {
-    engine::RecordNumber next = 0;
-    for (;;) {
-        auto rows = table.readFrom(next, kRecordsPerRead);
-        for (auto& row : rows) {
-            for (auto& value : row.values) {
-                if (looksLikeFormula(value)) {
-                    ++report.formulaLike;
-                    if (spreadsheetSafe) {
-                        value.insert(0, 1, '\'');
-                    }
+    table.forEachRecord([&](engine::RecordRow& row) {
+        for (auto& value : row.values) {
+            if (looksLikeFormula(value)) {
+                ++report.formulaLike;
+                if (spreadsheetSafe) {
+                    value.insert(0, 1, '\'');
                 }
             }
-            write(row.values);
-            ++report.written;
         }
-        if (rows.size() < static_cast<std::size_t>(kRecordsPerRead)) {
-            return;
-        }
-        next = rows.back().number + 1;
-    }
+        write(row.values);
+        ++report.written;
+    });
 }
 
 void exportCsv(engine::TableFile& table, std::FILE* out, bool safe, ExportReport& report) {
     CsvWriter writer(out);
-    writer.writeRow({kFieldNames.begin(), kFieldNames.end()});
+    writer.writeRow(fieldNames());
     forEachRecord(table, safe, report,
                   [&](const engine::RawRecord& values) { writer.writeRow(values); });
 }
@@ -57,8 +47,8 @@ void exportJson(engine::TableFile& table, std::FILE* out, bool safe, ExportRepor
     const char* separator = "\n";
     forEachRecord(table, safe, report, [&](const engine::RawRecord& values) {
         QJsonObject object;
-        for (std::size_t field = 0; field < kFieldCount; ++field) {
-            object.insert(QString::fromUtf8(kFieldNames[field]),
+        for (std::size_t field = 0; field < fieldNames().size(); ++field) {
+            object.insert(QString::fromStdString(fieldNames()[field]),
                           QString::fromStdString(values[field]));
         }
         const QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact);

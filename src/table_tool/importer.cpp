@@ -13,8 +13,6 @@ namespace veltrop::table_tool {
 
 namespace {
 
-constexpr int kRecordsPerRead = 1000;
-
 struct OverLong {
     long line;
     std::size_t field;
@@ -34,7 +32,7 @@ std::vector<std::size_t> fieldSizes(const engine::TableDefinition& definition) {
 template <typename Visit>
 void forEachOverLong(const SourceRecord& record, const std::vector<std::size_t>& sizes,
                      Visit visit) {
-    for (std::size_t field = 0; field < kFieldCount; ++field) {
+    for (std::size_t field = 0; field < fieldNames().size(); ++field) {
         if (sizes[field] == 0) {
             continue;
         }
@@ -47,18 +45,18 @@ void forEachOverLong(const SourceRecord& record, const std::vector<std::size_t>&
 
 [[noreturn]] void failOverLong(const std::string& fileName, const std::vector<OverLong>& found,
                                const std::vector<std::size_t>& sizes) {
-    std::vector<std::size_t> needed(kFieldCount, 0);
+    std::vector<std::size_t> needed(fieldNames().size(), 0);
     std::string list;
     for (const OverLong& value : found) {
         needed[value.field] = std::max(needed[value.field], value.length);
-        list += "\n  line " + std::to_string(value.line) + ": " + kFieldNames[value.field] +
+        list += "\n  line " + std::to_string(value.line) + ": " + fieldNames()[value.field] +
                 " has " + std::to_string(value.length) + " characters, the field holds " +
                 std::to_string(sizes[value.field]);
     }
     std::string resize;
-    for (std::size_t field = 0; field < kFieldCount; ++field) {
+    for (std::size_t field = 0; field < fieldNames().size(); ++field) {
         if (needed[field]) {
-            resize += " \"" + std::string(kFieldNames[field]) + "=" +
+            resize += " \"" + fieldNames()[field] + "=" +
                       std::to_string(std::min<std::size_t>(needed[field], kWidestField)) + "\"";
         }
     }
@@ -99,17 +97,8 @@ private:
 
 KeyFilter existingKeys(engine::TableFile& table) {
     KeyFilter keys;
-    engine::RecordNumber next = 0;
-    for (;;) {
-        const auto rows = table.readFrom(next, kRecordsPerRead);
-        for (const auto& row : rows) {
-            keys.add(row.values);
-        }
-        if (rows.size() < static_cast<std::size_t>(kRecordsPerRead)) {
-            return keys;
-        }
-        next = rows.back().number + 1;
-    }
+    table.forEachRecord([&](const engine::RecordRow& row) { keys.add(row.values); });
+    return keys;
 }
 
 class Writer {
@@ -126,11 +115,10 @@ public:
         forEachOverLong(source, sizes_, [&](const OverLong& value) {
             std::string& text = values[value.field];
             std::string& note = values[kNoteField];
-            note +=
-                (note.empty() ? "" : "\n") + std::string(kFieldNames[value.field]) + ": " + text;
+            note += (note.empty() ? "" : "\n") + fieldNames()[value.field] + ": " + text;
             text = std::string(firstCharacters(text, sizes_[value.field]));
             report_.cuts.push_back(
-                "line " + std::to_string(source.line) + ": " + kFieldNames[value.field] +
+                "line " + std::to_string(source.line) + ": " + fieldNames()[value.field] +
                 " cut from " + std::to_string(value.length) + " to " +
                 std::to_string(sizes_[value.field]) + " characters, kept whole in NOTE");
         });

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/aside_files.h"
 #include "engine/conflict_copies.h"
 #include "table_tool/command.h"
 #include "table_tool/merger.h"
@@ -13,11 +14,6 @@
 namespace veltrop::table_tool {
 
 namespace {
-
-std::string baseName(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Where merged conflict copies go, so that they are not merged again: a folder beside
 // the table, which the sync service may carry but nothing counts as a copy any more.
@@ -30,10 +26,10 @@ void moveAside(const std::string& copy, const std::string& folder) {
         throw ToolError(folder + ": " + std::strerror(errno) + "; the records are merged, move " +
                         copy + " away by hand");
     }
-    std::string target = folder + "/" + baseName(copy);
+    std::string target = folder + "/" + engine::baseName(copy);
     struct stat info {};
     for (int n = 2; stat(target.c_str(), &info) == 0; ++n) {
-        target = folder + "/" + std::to_string(n) + "-" + baseName(copy);
+        target = folder + "/" + std::to_string(n) + "-" + engine::baseName(copy);
     }
     if (std::rename(copy.c_str(), target.c_str()) != 0) {
         throw ToolError(copy + ": " + std::strerror(errno) +
@@ -80,7 +76,7 @@ void runMerge(CommandContext& context) {
             try {
                 unlock(session, other, context.passwords);
                 auto copy = openCredentialTable(session, other, engine::OpenMode::ReadOnly);
-                mergeRecords(*table, *copy, baseName(other), report);
+                mergeRecords(*table, *copy, engine::baseName(other), report);
             } catch (const engine::EngineError& error) {
                 throw ToolError(describeFailure(error, other) + "; nothing was merged");
             }

@@ -27,31 +27,23 @@ bool sameLogin(engine::TableFile& table, const engine::RawRecord& record) {
 void mergeRecords(engine::TableFile& table, engine::TableFile& other, const std::string& otherName,
                   MergeReport& report) {
     const std::string from = " from " + otherName;
-    engine::RecordNumber next = 0;
-    for (;;) {
-        const auto rows = other.readFrom(next, 500);
-        for (const auto& row : rows) {
-            const engine::RawRecord& record = row.values;
-            if (engine::findSameRecord(table, record)) {
-                ++report.skipped;
-            } else if (engine::findSameTextFields(table, record)) {
-                engine::addOrJoin(table, record);
-                ++report.notesJoined;
-                report.listed.push_back("note joined: " + named(record) + from);
-            } else if (sameLogin(table, record)) {
-                table.insert(record);
-                ++report.conflicts;
-                report.listed.push_back("conflict, two passwords kept: " + named(record) + from);
-            } else {
-                table.insert(record);
-                ++report.added;
-            }
+    other.forEachRecord([&](const engine::RecordRow& row) {
+        const engine::RawRecord& record = row.values;
+        if (engine::findSameRecord(table, record)) {
+            ++report.skipped;
+        } else if (engine::findSameTextFields(table, record)) {
+            engine::addOrJoin(table, record);
+            ++report.notesJoined;
+            report.listed.push_back("note joined: " + named(record) + from);
+        } else if (sameLogin(table, record)) {
+            table.insert(record);
+            ++report.conflicts;
+            report.listed.push_back("conflict, two passwords kept: " + named(record) + from);
+        } else {
+            table.insert(record);
+            ++report.added;
         }
-        if (rows.size() < 500) {
-            return;
-        }
-        next = rows.back().number + 1;
-    }
+    });
 }
 
 }  // namespace veltrop::table_tool

@@ -10,30 +10,13 @@
 #include <cstring>
 
 #include "engine/aside_files.h"
+#include "engine/file_probe.h"
 #include "engine/test_point.h"
 #include "table_tool/tool_error.h"
 
 namespace veltrop::table_tool {
 
 namespace {
-
-constexpr std::array<char, 16> kDatabaseHeader{'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
-                                               'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
-
-bool startsWithDatabaseHeader(const std::string& name) {
-    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return false;
-    }
-    std::array<char, 16> header{};
-    const ssize_t got = read(fd, header.data(), header.size());
-    close(fd);
-    return got == static_cast<ssize_t>(header.size()) && header == kDatabaseHeader;
-}
-
-std::string baseName(const std::string& name) {
-    return name.substr(name.rfind('/') + 1);
-}
 
 std::string uniqueCharacters() {
     static constexpr char kAlphabet[] =
@@ -57,7 +40,8 @@ OutputFile::OutputFile(const std::string& name, bool replace, const std::string&
         return;
     }
     refuseToReplace(tableName);
-    engine::removeMarkedFiles(engine::directoryOf(name_), baseName(name_), engine::kExportMarker);
+    engine::removeMarkedFiles(engine::directoryOf(name_), engine::baseName(name_),
+                              engine::kExportMarker);
     createAside();
 }
 
@@ -80,7 +64,7 @@ void OutputFile::refuseToReplace(const std::string& tableName) const {
         output.st_ino == table.st_ino) {
         throw ToolError(name_ + " is the table being exported; choose another name");
     }
-    if (startsWithDatabaseHeader(name_)) {
+    if (engine::startsWithPlainHeader(name_)) {
         throw ToolError(name_ + " is a database file, which an export never replaces; choose " +
                         "another name");
     }
@@ -92,8 +76,7 @@ void OutputFile::refuseToReplace(const std::string& tableName) const {
 void OutputFile::createAside() {
     int fd = open(engine::directoryOf(name_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
-        aside_ = name_ + engine::kExportMarker + "XXXXXX";
-        fd = mkstemp(aside_.data());
+        fd = engine::createAsideFile(name_, engine::kExportMarker, aside_);
         if (fd < 0) {
             aside_.clear();
             fail("cannot create");
@@ -166,12 +149,7 @@ void OutputFile::finish() {
     if (aside == name_) {
         return;
     }
-    const int placed =
-        replace_ ? rename(aside.c_str(), name_.c_str()) : link(aside.c_str(), name_.c_str());
-    const int placeErrno = errno;
-    unlink(aside.c_str());
-    if (placed != 0) {
-        errno = placeErrno;
+    if (!engine::putInPlace(aside, name_, replace_)) {
         failToPlace();
     }
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "store/code_points.h"
 #include "table_tool/csv_reader.h"
 #include "table_tool/import_formats.h"
 #include "table_tool/table_fields.h"
@@ -29,17 +30,6 @@ bool looksLikeJson(const std::string& fileName) {
     while (file.getChar(&first)) {
         if (first != ' ' && first != '\t' && first != '\r' && first != '\n') {
             return first == '[';
-        }
-    }
-    return false;
-}
-
-bool hasLoneSurrogate(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i;
-        } else if (text[i].isSurrogate()) {
-            return true;
         }
     }
     return false;
@@ -89,8 +79,8 @@ SourceCounts readCsv(const std::string& fileName, const std::string& format,
             ++counts.notRecords;
             return;
         }
-        SourceRecord record{row.line, engine::RawRecord(kFieldCount)};
-        for (std::size_t field = 0; field < kFieldCount; ++field) {
+        SourceRecord record{row.line, engine::RawRecord(fieldNames().size())};
+        for (std::size_t field = 0; field < fieldNames().size(); ++field) {
             if (mapping->columns[field]) {
                 record.values[field] = row.fields[*mapping->columns[field]];
             }
@@ -143,24 +133,22 @@ SourceCounts readJson(const std::string& fileName, const RecordHandler& handle) 
         const QJsonObject object = records[i].toObject();
         for (auto key = object.begin(); key != object.end(); ++key) {
             const std::string name = key.key().toStdString();
-            if (std::none_of(kFieldNames.begin(), kFieldNames.end(),
-                             [&](const char* field) { return name == field; })) {
+            if (std::find(fieldNames().begin(), fieldNames().end(), name) == fieldNames().end()) {
                 fail("unknown key \"" + name + "\"");
             }
         }
-        SourceRecord record{static_cast<long>(i + 1), engine::RawRecord(kFieldCount)};
-        for (std::size_t field = 0; field < kFieldCount; ++field) {
-            const QJsonValue value = object.value(QString::fromUtf8(kFieldNames[field]));
+        SourceRecord record{static_cast<long>(i + 1), engine::RawRecord(fieldNames().size())};
+        for (std::size_t field = 0; field < fieldNames().size(); ++field) {
+            const QJsonValue value = object.value(QString::fromStdString(fieldNames()[field]));
             if (!value.isString() && !value.isUndefined()) {
-                fail(std::string(kFieldNames[field]) + " is not text");
+                fail(fieldNames()[field] + " is not text");
             }
             const QString text = value.toString();
             if (text.contains(QChar(0))) {
-                fail(std::string(kFieldNames[field]) + " holds a NUL character");
+                fail(fieldNames()[field] + " holds a NUL character");
             }
             if (hasLoneSurrogate(text)) {
-                fail(std::string(kFieldNames[field]) +
-                     " holds half of a character (a lone surrogate)");
+                fail(fieldNames()[field] + " holds half of a character (a lone surrogate)");
             }
             record.values[field] = text.toStdString();
         }

@@ -36,9 +36,9 @@ std::unique_ptr<engine::TableFile> openCredentialTable(engine::Session& session,
     }
     auto table = session.openTable(fileName, mode);
     const auto& fields = table->definition().fields;
-    bool same = fields.size() == kFieldCount;
-    for (std::size_t i = 0; same && i < kFieldCount; ++i) {
-        same = fields[i].name == kFieldNames[i];
+    bool same = fields.size() == fieldNames().size();
+    for (std::size_t i = 0; same && i < fields.size(); ++i) {
+        same = fields[i].name == fieldNames()[i];
     }
     if (!same) {
         throw ToolError(fileName +
@@ -49,17 +49,6 @@ std::unique_ptr<engine::TableFile> openCredentialTable(engine::Session& session,
 }
 
 namespace {
-
-// The file an error is about: its first context entry names it.
-std::string fileOf(const engine::EngineError& error, const std::string& fallback) {
-    const std::string prefix = "Table: ";
-    for (const auto& entry : error.context()) {
-        if (entry.text.rfind(prefix, 0) == 0) {
-            return entry.text.substr(prefix.size());
-        }
-    }
-    return fallback;
-}
 
 std::string oneLine(std::string text) {
     for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
@@ -72,7 +61,7 @@ std::string oneLine(std::string text) {
 
 std::string describeFailure(const engine::EngineError& error, const std::string& fileName) {
     using engine::ErrorCode;
-    const std::string file = fileOf(error, fileName);
+    const std::string& file = error.fileName().empty() ? fileName : error.fileName();
     switch (error.code()) {
         case ErrorCode::InsufficientRights:
             return file + ": wrong password; nothing was changed. Give the table's password";

@@ -46,27 +46,20 @@ std::vector<std::string> structureProblems(const engine::TableDefinition& found)
 std::vector<std::string> valueProblems(engine::TableFile& table) {
     std::vector<std::string> problems;
     const auto& fields = table.definition().fields;
-    engine::RecordNumber next = 0;
-    for (;;) {
-        const auto rows = table.readFrom(next, 1000);
-        for (const auto& row : rows) {
-            for (std::size_t i = 0; i < fields.size(); ++i) {
-                const std::string& value = row.values[i];
-                const std::string where =
-                    "record " + std::to_string(row.number) + ", " + fields[i].name;
-                if (!isValidUtf8(value)) {
-                    problems.push_back(where + ": not valid UTF-8 text");
-                } else if (fields[i].kind == engine::FieldKind::Text &&
-                           characterCount(value) > static_cast<std::size_t>(fields[i].size)) {
-                    problems.push_back(where + ": longer than the field");
-                }
+    table.forEachRecord([&](const engine::RecordRow& row) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const std::string& value = row.values[i];
+            const std::string where =
+                "record " + std::to_string(row.number) + ", " + fields[i].name;
+            if (!isValidUtf8(value)) {
+                problems.push_back(where + ": not valid UTF-8 text");
+            } else if (fields[i].kind == engine::FieldKind::Text &&
+                       characterCount(value) > static_cast<std::size_t>(fields[i].size)) {
+                problems.push_back(where + ": longer than the field");
             }
         }
-        if (rows.size() < 1000) {
-            return problems;
-        }
-        next = rows.back().number + 1;
-    }
+    });
+    return problems;
 }
 
 }  // namespace
@@ -115,16 +108,10 @@ namespace {
 
 // What the engine found wrong with the file while opening it, one line each.
 std::vector<std::string> damageFound(const engine::EngineError& error) {
-    std::vector<std::string> found;
-    for (const auto& entry : error.context()) {
-        if (entry.nativeCode == 0 && entry.text.rfind("Table: ", 0) != 0) {
-            found.push_back(entry.text);
-        }
+    if (error.nativeCode() != 0 || error.details().empty()) {
+        return {engine::codeMessage(error.code())};
     }
-    if (found.empty()) {
-        found.push_back(engine::codeMessage(error.code()));
-    }
-    return found;
+    return error.details();
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 namespace veltrop::engine {
 namespace {
 
-const std::string kTableContext = "Table: Veltrop.DB";
+const std::string kFile = "Veltrop.DB";
+const std::string kTableContext = "Table: " + kFile;
 
 TEST(CodeMessage, EveryCodeThatTheUserCanMeetHasItsOwnText) {
     const ErrorCode codes[] = {
@@ -28,78 +29,60 @@ TEST(CodeMessage, EveryCodeThatTheUserCanMeetHasItsOwnText) {
     }
 }
 
-TEST(ComposeErrorText, WithoutContextIsTheCodeMessage) {
-    EXPECT_EQ(composeErrorText(ErrorCode::TableNotFound, {}),
+TEST(ComposeErrorText, WithoutFileOrDetailsIsTheCodeMessage) {
+    EXPECT_EQ(composeErrorText(ErrorCode::TableNotFound, {}, {}),
               codeMessage(ErrorCode::TableNotFound));
 }
 
 TEST(ComposeErrorText, RecordLockedNamesTheRecordAndTheTable) {
-    const std::string text =
-        composeErrorText(ErrorCode::RecordLocked, {{ErrorCode::RecordLocked, 0, kTableContext}});
-    EXPECT_EQ(text, "Record locked by another user\nTable: Veltrop.DB");
+    EXPECT_EQ(composeErrorText(ErrorCode::RecordLocked, kFile, {}),
+              "Record locked by another user\nTable: Veltrop.DB");
 }
 
-TEST(ComposeErrorText, EachContextEntryAddsItsCodeMessageThenItsText) {
-    const std::string text = composeErrorText(
-        ErrorCode::TableLocked,
-        {{ErrorCode::ReadOnly, 0, "first"}, {ErrorCode::TableDamaged, 0, "second"}});
-    EXPECT_EQ(text, codeMessage(ErrorCode::TableLocked) + "\n" + codeMessage(ErrorCode::ReadOnly) +
-                        "\nfirst\n" + codeMessage(ErrorCode::TableDamaged) + "\nsecond");
+TEST(ComposeErrorText, TheCodeMessageThenTheFileThenEachDetail) {
+    EXPECT_EQ(composeErrorText(ErrorCode::TableLocked, kFile, {"first", "second"}),
+              codeMessage(ErrorCode::TableLocked) + "\n" + kTableContext + "\nfirst\nsecond");
 }
 
 TEST(ComposeErrorText, TextsAlreadyPresentAreLeftOut) {
     const std::string text =
-        composeErrorText(ErrorCode::TableNotFound, {{ErrorCode::TableNotFound, 0, kTableContext},
-                                                    {ErrorCode::ReadOnly, 0, kTableContext},
-                                                    {ErrorCode::ReadOnly, 0, "xyzzy"}});
-    EXPECT_EQ(text, codeMessage(ErrorCode::TableNotFound) + "\n" + kTableContext + "\n" +
-                        codeMessage(ErrorCode::ReadOnly) + "\nxyzzy");
+        composeErrorText(ErrorCode::TableNotFound, kFile,
+                         {kTableContext, codeMessage(ErrorCode::TableNotFound), "xyzzy", "xyzzy"});
+    EXPECT_EQ(text, codeMessage(ErrorCode::TableNotFound) + "\n" + kTableContext + "\nxyzzy");
 }
 
 TEST(ComposeErrorText, BlanksAroundTextsAreTrimmedAndBlankTextsGiveNoLine) {
-    const std::string text = composeErrorText(
-        ErrorCode::TableNotFound, {{ErrorCode::TableNotFound, 0, "   Table: Veltrop.DB  "},
-                                   {ErrorCode::TableNotFound, 0, "   "},
-                                   {ErrorCode::TableNotFound, 0, ""},
-                                   {ErrorCode::TableNotFound, 0, " Table: Veltrop.DB"}});
-    EXPECT_EQ(text, codeMessage(ErrorCode::TableNotFound) + "\n" + kTableContext);
+    const std::string text = composeErrorText(ErrorCode::TableNotFound, kFile,
+                                              {"   Table: Veltrop.DB  ", "   ", "", " xyzzy"});
+    EXPECT_EQ(text, codeMessage(ErrorCode::TableNotFound) + "\n" + kTableContext + "\nxyzzy");
 }
 
-TEST(ComposeErrorText, NativeEntriesGiveOnlyTheirText) {
-    const std::string text = composeErrorText(
-        ErrorCode::WriteFailed, {{ErrorCode::DiskFull, 13, "database or disk is full"}});
-    EXPECT_EQ(text, codeMessage(ErrorCode::WriteFailed) + "\ndatabase or disk is full");
-}
-
-TEST(ComposeErrorText, StorageFailureUsesOnlyTheContextTexts) {
+TEST(ComposeErrorText, StorageFailureUsesOnlyTheFileAndTheDetails) {
     const std::string text =
-        composeErrorText(ErrorCode::StorageFailure, {{ErrorCode::DiskFull, 0, " disk I/O error "},
-                                                     {ErrorCode::StorageFailure, 10, kTableContext},
-                                                     {ErrorCode::ReadFailed, 0, "disk I/O error"}});
-    EXPECT_EQ(text, "disk I/O error\n" + kTableContext);
+        composeErrorText(ErrorCode::StorageFailure, kFile, {" disk I/O error ", "disk I/O error"});
+    EXPECT_EQ(text, kTableContext + "\ndisk I/O error");
 }
 
 TEST(ComposeErrorText, NothingLeftFallsBackToTheCodeInFourHexDigits) {
-    EXPECT_EQ(composeErrorText(ErrorCode::StorageFailure, {}), "Engine error $2ec4");
-    EXPECT_EQ(composeErrorText(ErrorCode::StorageFailure,
-                               {{ErrorCode::DiskFull, 0, "  "}, {ErrorCode::DiskFull, 13, ""}}),
-              "Engine error $2ec4");
+    EXPECT_EQ(composeErrorText(ErrorCode::StorageFailure, {}, {}), "Engine error $2ec4");
+    EXPECT_EQ(composeErrorText(ErrorCode::StorageFailure, {}, {"  ", ""}), "Engine error $2ec4");
     // A code without a message of its own, padded to four lower-case digits.
-    EXPECT_EQ(composeErrorText(static_cast<ErrorCode>(0x00ab), {}), "Engine error $00ab");
+    EXPECT_EQ(composeErrorText(static_cast<ErrorCode>(0x00ab), {}, {}), "Engine error $00ab");
 }
 
-TEST(EngineError, MessageIsTheComposedText) {
-    const std::vector<ErrorContext> context{{ErrorCode::DiskFull, 13, "database or disk is full"},
-                                            {ErrorCode::WriteFailed, 0, kTableContext}};
-    const EngineError error(ErrorCode::WriteFailed, context);
+TEST(EngineError, KeepsItsFieldsAndItsMessageIsTheComposedText) {
+    const EngineError error(ErrorCode::WriteFailed, kFile, {"database or disk is full"}, 13);
     EXPECT_EQ(error.code(), ErrorCode::WriteFailed);
-    EXPECT_EQ(error.context().size(), 2u);
-    EXPECT_EQ(error.message(), composeErrorText(ErrorCode::WriteFailed, context));
+    EXPECT_EQ(error.fileName(), kFile);
+    EXPECT_EQ(error.details(), std::vector<std::string>{"database or disk is full"});
+    EXPECT_EQ(error.nativeCode(), 13);
+    EXPECT_EQ(error.message(),
+              composeErrorText(ErrorCode::WriteFailed, kFile, {"database or disk is full"}));
     EXPECT_STREQ(error.what(), error.message().c_str());
     EXPECT_STREQ(error.kindName(), "EEngineError");
 }
 
-TEST(EngineError, StorageFailureWithoutContextStillSaysSomething) {
+TEST(EngineError, StorageFailureWithoutDetailsStillSaysSomething) {
     const EngineError error(ErrorCode::StorageFailure, {});
     EXPECT_EQ(error.message(), "Engine error $2ec4");
 }

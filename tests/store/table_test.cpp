@@ -13,6 +13,7 @@
 
 #include "engine/error.h"
 #include "engine/session.h"
+#include "store/code_points.h"
 #include "store/credential_table.h"
 #include "store/errors.h"
 #include "store/table_listener.h"
@@ -522,14 +523,30 @@ TEST_F(LocateTest, AFailedSearchStillSettlesFirst) {
     EXPECT_EQ(stored()[0][2], "changed");
 }
 
-TEST(CutToSize, CountsCodePointsAndNeverSplitsOne) {
+TEST(FirstCodePoints, CountsCodePointsAndNeverSplitsOne) {
     const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
-    EXPECT_EQ(Field::cutToSize("a" + emoji + "b", 3), "a" + emoji + "b");
-    EXPECT_EQ(Field::cutToSize("ab" + emoji, 3), "ab" + emoji);
-    EXPECT_EQ(Field::cutToSize("ab" + emoji, 2), "ab");
-    EXPECT_EQ(Field::cutToSize(emoji + emoji + emoji, 2), emoji + emoji);
-    EXPECT_EQ(Field::cutToSize("abc", 3), "abc");
-    EXPECT_EQ(Field::cutToSize("", 3), "");
+    const auto cut = [](const QString& text, int size) {
+        return firstCodePoints(text, size).toString();
+    };
+    EXPECT_EQ(cut("a" + emoji + "b", 3), "a" + emoji + "b");
+    EXPECT_EQ(cut("ab" + emoji, 3), "ab" + emoji);
+    EXPECT_EQ(cut("ab" + emoji, 2), "ab");
+    EXPECT_EQ(cut(emoji + emoji + emoji, 2), emoji + emoji);
+    EXPECT_EQ(cut("abc", 3), "abc");
+    EXPECT_EQ(cut("", 3), "");
+}
+
+TEST(CodePointCount, APairIsOneAndALoneHalfIsOneToo) {
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString lone = QString(QChar(0xD83D));
+    EXPECT_EQ(codePointCount(QString("a" + emoji + "b")), 3);
+    EXPECT_EQ(codePointCount(QString(lone + "a" + lone)), 3);
+    EXPECT_FALSE(hasLoneSurrogate(QString("a" + emoji)));
+    EXPECT_TRUE(hasLoneSurrogate(QString(emoji + lone)));
+    EXPECT_TRUE(hasLoneSurrogate(QString(emoji.right(1) + emoji.left(1))));
+    EXPECT_TRUE(splitsPair(emoji, 1));
+    EXPECT_FALSE(splitsPair(emoji, 0));
+    EXPECT_FALSE(splitsPair(emoji, 2));
 }
 
 TEST_F(TableTest, OverLongValuesAreCutToTheFieldSize) {
