@@ -70,7 +70,11 @@ void DBEdit::focusInEvent(QFocusEvent* event) {
     guarded([&] {
         if (!link_.focused()) {
             link_.setFocused(true);
-            link_.reset();
+            // Text typed while the focus was away (the key that asked a question in a
+            // window of its own) is the user's edit, not a stale value.
+            if (!link_.modified()) {
+                link_.reset();
+            }
         }
     });
     QLineEdit::focusInEvent(event);
