@@ -83,6 +83,10 @@ std::string tableFolder(long records) {
     return folder;
 }
 
+void enterTableFolder(long records) {
+    std::filesystem::current_path(tableFolder(records));
+}
+
 long residentBytes() {
     std::ifstream statm("/proc/self/statm");
     long size = 0;

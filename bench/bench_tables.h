@@ -8,6 +8,9 @@ namespace veltrop::bench {
 // kept under /tmp between runs. Record i (0-based) has the description "Site i".
 std::string tableFolder(long records);
 
+// Makes that folder the working directory, as the program's table folder is.
+void enterTableFolder(long records);
+
 // The four key values of record i, as generated.
 struct GeneratedKey {
     std::string description, url, login, password;

@@ -2,9 +2,9 @@
 // beside SQLCipher's own PBKDF2 open of the same records.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "engine/session.h"
@@ -18,7 +18,8 @@ const std::string kPbkdf2 = kFolder + "/pbkdf2.db";
 const std::string kPassword = "a password to try";
 
 void makeTables() {
-    std::system(("rm -rf " + kFolder + " && mkdir -p " + kFolder).c_str());
+    std::filesystem::remove_all(kFolder);
+    std::filesystem::create_directories(kFolder);
     veltrop::engine::Session session;
     session.createTable(kArgon, veltrop::credentials::definition());
     session.openTable(kArgon, veltrop::engine::OpenMode::ReadWrite)

@@ -2,7 +2,6 @@
 // to its grid painted, the double-click's locate until the main window shows the
 // record, and the refresh of the selection window's cursor after it has closed.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QScrollBar>
@@ -35,7 +34,7 @@ double secondsSince(Clock::time_point start) {
 class Windows {
 public:
     explicit Windows(const benchmark::State& state) {
-        chdir(tableFolder(state.range(0)).c_str());
+        enterTableFolder(state.range(0));
         form1_ = std::make_unique<TForm1>(session_, Table::PasswordPrompt());
         form2_ = std::make_unique<TForm2>(session_, Table::PasswordPrompt());
         form3_ = std::make_unique<TForm3>();

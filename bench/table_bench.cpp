@@ -2,7 +2,6 @@
 // SQLite UPDATE on the same file and durability beside Post for comparison.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <memory>
 
@@ -19,7 +18,7 @@ namespace {
 class OpenCursor {
 public:
     explicit OpenCursor(const benchmark::State& state) {
-        chdir(tableFolder(state.range(0)).c_str());
+        enterTableFolder(state.range(0));
         table_.open();
     }
     Table& operator*() { return table_; }
@@ -41,7 +40,7 @@ void alternatePassword(Table& table, long iteration) {
 }
 
 void BM_Open(benchmark::State& state) {
-    chdir(tableFolder(state.range(0)).c_str());
+    enterTableFolder(state.range(0));
     engine::Session session;
     for (auto _ : state) {
         Table table("Table1", session, credentials::kFileName, credentials::definition());
@@ -80,7 +79,7 @@ void BM_PostEdit(benchmark::State& state) {
 
 // The floor Post is held against: one UPDATE committed with the same durability.
 void BM_BareSqliteUpdate(benchmark::State& state) {
-    chdir(tableFolder(state.range(0)).c_str());
+    enterTableFolder(state.range(0));
     sqlite3* db = nullptr;
     sqlite3_open(credentials::kFileName, &db);
     sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);

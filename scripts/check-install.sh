@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Checks the installed files and the Debian package: builds the package
-# (scripts/package.sh), installs into a temporary DESTDIR, and compares both with
+# (scripts/package.sh, from BUILD_DIR when given), installs into a temporary DESTDIR, and
+# compares both with
 # scripts/installed-files.txt (every file with its mode, every folder 0755); then
 # validates the menu entry and the AppStream metadata, and runs lintian.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/package.sh >/dev/null
+build=${1:-build-package}
+scripts/package.sh "${1:-}" >/dev/null
 
 fail() {
     echo "check-install: $*" >&2
@@ -14,7 +16,7 @@ fail() {
 
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
-DESTDIR="$root" cmake --install build-package >/dev/null
+DESTDIR="$root" cmake --install "$build" >/dev/null
 
 # "mode path" of each file, and the folders whose mode is not 0755.
 installed_files="$(cd "$root" && find . -type f -printf '%M %p\n' | LC_ALL=C sort)"
@@ -26,8 +28,8 @@ diff -u <(echo "$expected") <(echo "$installed_files") || fail "the install diff
 desktop-file-validate "$root/usr/share/applications/veltrop.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.veltrop.Veltrop.metainfo.xml"
 
-version="$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' build-package/CPackConfig.cmake)"
-deb="build-package/veltrop_${version}_$(dpkg --print-architecture).deb"
+version="$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")"
+deb="$build/veltrop_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no package $deb"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/org.veltrop.Veltrop.metainfo.xml" ||
     fail "the metainfo has no release $version"

@@ -10,10 +10,13 @@ scripts/install-deps.sh
 jobs=$(nproc)
 # CI sets VELTROP_WERROR=ON, so that no warning lands.
 werror="-DVELTROP_WERROR=${VELTROP_WERROR:-OFF}"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$werror" >/dev/null
+# The plain build is also the one the package is checked from: Debian's flags, /usr.
+source scripts/debian-build-flags.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr "$werror" >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
-scripts/check-install.sh
+scripts/check-install.sh build
+unset CFLAGS CXXFLAGS LDFLAGS DEB_BUILD_MAINT_OPTIONS
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELTROP_SANITIZE=ON -DVELTROP_BENCH=OFF \
     "$werror" >/dev/null

@@ -1,14 +1,12 @@
 #include "app/startup.h"
 
-#include <cstdio>
 #include <optional>
 
-#include "app/conflict_copies_notice.h"
 #include "app/startup_failure.h"
+#include "app/startup_notices.h"
 #include "app/table_file_setup.h"
 #include "app/window_set.h"
 #include "engine/aside_files.h"
-#include "engine/file_owner.h"
 #include "platform/termination.h"
 #include "store/credential_table.h"
 
@@ -20,9 +18,6 @@ int runProgram(Application& app, const WindowFactory& factory) {
     try {
         session.emplace();
         engine::removeLeftovers(credentials::kFileName);
-        for (const auto& warning : engine::ownerWarnings(credentials::kFileName)) {
-            std::fprintf(stderr, "veltrop: warning: %s\n", warning.c_str());
-        }
         createMissingCredentialTable(*session);
         windows.create(factory, *session);
     } catch (...) {
@@ -36,7 +31,7 @@ int runProgram(Application& app, const WindowFactory& factory) {
         reportStartupFailure(std::current_exception(), app.stopBox());
         return 1;
     }
-    tellOfConflictCopiesAfterShow(credentials::kFileName);
+    tellAfterShow(startupNotices(credentials::kFileName));
     app.run(windows.mainForm());
     windows.destroy();
     return 0;

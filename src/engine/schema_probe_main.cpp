@@ -2,10 +2,12 @@
 //
 // Reads a table file's schema in a process of its own, so that a storage library that
 // crashes on a crafted schema takes only this process down. The key, if any, comes on
-// standard input. Standard output gets the storage library's result code and message,
-// then each schema object as type, name, table and statement: "-" for a missing value,
-// otherwise its length, ":" and its bytes (cut to kLongestValue + 1 bytes).
+// standard input; it is kept in locked memory and out of core files. Standard output gets the
+// storage library's result code and message, then each schema object as type, name, table and
+// statement: "-" for a missing value, otherwise its length, ":" and its bytes (cut to kLongestValue
+// + 1 bytes).
 #include <sqlite3.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/no_core_dumps.h"
 #include "engine/journal_vfs.h"
 
 namespace {
@@ -29,17 +32,30 @@ std::string encoded(const unsigned char* bytes, int size) {
            std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(kept));
 }
 
-std::string readKey() {
-    std::string key;
-    key.reserve(8192);  // no reallocation leaves a copy of the key behind
-    char buffer[256];
-    ssize_t got = 0;
-    while ((got = read(STDIN_FILENO, buffer, sizeof buffer)) > 0 && key.size() < 4096) {
-        key.append(buffer, static_cast<std::size_t>(got));
+// The key in memory that is never swapped out and never moves.
+class KeyBuffer {
+public:
+    KeyBuffer() { mlock(bytes_, sizeof bytes_); }
+    ~KeyBuffer() {
+        explicit_bzero(bytes_, sizeof bytes_);
+        munlock(bytes_, sizeof bytes_);
     }
-    explicit_bzero(buffer, sizeof buffer);
-    return key;
-}
+    KeyBuffer(const KeyBuffer&) = delete;
+    KeyBuffer& operator=(const KeyBuffer&) = delete;
+
+    void readFrom(int fd) {
+        for (ssize_t got = 0; size_ < sizeof bytes_ &&
+                              (got = read(fd, bytes_ + size_, sizeof bytes_ - size_)) > 0;) {
+            size_ += static_cast<std::size_t>(got);
+        }
+    }
+    const char* data() const { return bytes_; }
+    int size() const { return static_cast<int>(size_); }
+
+private:
+    char bytes_[4096];
+    std::size_t size_ = 0;
+};
 
 }  // namespace
 
@@ -54,7 +70,9 @@ int main(int argc, char** argv) {
         std::fputs("usage: veltrop-schema-probe FILE read-only|read-write BUSY-MS\n", stderr);
         return 2;
     }
-    std::string key = readKey();
+    veltrop::disableCoreDumps();
+    KeyBuffer key;
+    key.readFrom(STDIN_FILENO);
     veltrop::engine::useJournalFolder();
     const bool readOnly = std::strcmp(argv[2], "read-only") == 0;
     sqlite3* db = nullptr;
@@ -63,11 +81,10 @@ int main(int argc, char** argv) {
     if (rc == SQLITE_OK) {
         sqlite3_extended_result_codes(db, 1);
         sqlite3_busy_timeout(db, std::atoi(argv[3]));
-        if (!key.empty()) {
-            rc = sqlite3_key(db, key.data(), static_cast<int>(key.size()));
+        if (key.size() > 0) {
+            rc = sqlite3_key(db, key.data(), key.size());
         }
     }
-    explicit_bzero(key.data(), key.size());
     sqlite3_stmt* statement = nullptr;
     if (rc == SQLITE_OK) {
         // The first statement makes the storage library read and parse the whole schema.

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -147,6 +149,32 @@ TEST_F(ProgramStartupTest, ConflictCopiesBesideTheTableAreToldOfOnceAfterTheWind
     EXPECT_EQ(notices, std::vector<QString>{
                            "Veltrop.DB has 2 conflicting copies from a file-sync service beside "
                            "it. Run 'veltrop-table merge --conflicts' to bring their records in."});
+}
+
+// What killed rewrites and exports left behind, with records in them, is gone once the
+// program has started; a plain table that others can read is told of in a box.
+TEST_F(ProgramStartupTest, StartingRemovesLeftoversAndTellsOfATableOthersCanRead) {
+    createCredentialTable(*std::make_unique<engine::Session>(), credentials::kFileName, {kStored});
+    const std::vector<std::string> leftovers = {"Veltrop.DB.new-Ab12Cd",
+                                                "Veltrop.DB.new-Ab12Cd-journal",
+                                                "records.csv.veltrop-part-Xy34Zw"};
+    for (const std::string& name : leftovers) {
+        writeFileBytes(name, "Bank,bank.example,me,secret,note\n");
+    }
+    ASSERT_EQ(chmod(credentials::kFileName, 0644), 0);
+    std::vector<QString> notices;
+    programState().notice = [&](const QString& text) { notices.push_back(text); };
+    const int exitCode = runProgramThen([&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !notices.empty(); }, 5000));
+        mainWindow().close();
+    });
+    EXPECT_EQ(exitCode, 0);
+    for (const std::string& name : leftovers) {
+        EXPECT_NE(access(name.c_str(), F_OK), 0) << name;
+    }
+    EXPECT_EQ(notices, std::vector<QString>{
+                           "Veltrop.DB is not protected and other users can read it; protect it "
+                           "with a password, or let only yourself read it (chmod 600)."});
 }
 
 }  // namespace

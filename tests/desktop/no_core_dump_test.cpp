@@ -1,5 +1,5 @@
-// Both programs, started with an unlimited core limit, make themselves undumpable:
-// their memory holds passwords and keys.
+// Both programs and the schema probe, started with an unlimited core limit, make
+// themselves undumpable: their memory holds passwords and keys.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -105,8 +105,11 @@ TEST_P(NoCoreDumpTest, RunsUndumpableWithoutCoreLimitAndLeavesNoCore) {
         auto create = start({GetParam(), "create"});
         ASSERT_EQ(create->waitForExit(std::chrono::seconds(60)), 0);
     }
+    // Each waits for a password or key on the standard input, or runs until closed.
     auto program = std::string(GetParam()) == VELTROP_TABLE_TOOL
                        ? start({GetParam(), "protect", "--password-stdin"})
+                   : std::string(GetParam()) == VELTROP_SCHEMA_PROBE
+                       ? start({GetParam(), "Veltrop.DB", "read-only", "100"})
                        : start({GetParam()});
     const pid_t pid = program->pid();
     EXPECT_TRUE(becomesTrue([&] { return !ownedByItsUser(pid) && coreLimit(pid) == "0 0"; }))
@@ -117,8 +120,9 @@ TEST_P(NoCoreDumpTest, RunsUndumpableWithoutCoreLimitAndLeavesNoCore) {
     EXPECT_FALSE(hasCoreFile(folder_.path()));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, NoCoreDumpTest,
-                         ::testing::Values(VELTROP_PROGRAM, VELTROP_TABLE_TOOL));
+INSTANTIATE_TEST_SUITE_P(EveryProgram, NoCoreDumpTest,
+                         ::testing::Values(VELTROP_PROGRAM, VELTROP_TABLE_TOOL,
+                                           VELTROP_SCHEMA_PROBE));
 
 }  // namespace
 }  // namespace veltrop::testing
