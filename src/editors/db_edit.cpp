@@ -70,9 +70,9 @@ void DBEdit::focusInEvent(QFocusEvent* event) {
     guarded([&] {
         if (!link_.focused()) {
             link_.setFocused(true);
-            // Text typed while the focus was away (the key that asked a question in a
-            // window of its own) is the user's edit, not a stale value.
-            if (!link_.modified()) {
+            // The window coming back active is no move into the editor: a key typed
+            // while a question had the focus (the key that asked it) stays.
+            if (movesFocus(*event)) {
                 link_.reset();
             }
         }
