@@ -70,7 +70,11 @@ void DBEdit::focusInEvent(QFocusEvent* event) {
     guarded([&] {
         if (!link_.focused()) {
             link_.setFocused(true);
-            link_.reset();
+            // The window coming back active is no move into the editor: a key typed
+            // while a question had the focus (the key that asked it) stays.
+            if (movesFocus(*event)) {
+                link_.reset();
+            }
         }
     });
     QLineEdit::focusInEvent(event);

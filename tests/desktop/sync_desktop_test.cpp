@@ -41,8 +41,8 @@ protected:
         write(*file);
     }
 
-    void saveTyped(const std::string& text) {
-        typePassword(text);
+    // Saves what was typed, answering "Save Changes?" with OK.
+    void save() {
         clickToolButton("ToolButtonSave");
         const Window question = waitForActive("Save Changes?");
         if (question == 0u) {
@@ -54,6 +54,30 @@ protected:
         xdotool({"key", "Return"});
         ASSERT_TRUE(waitUntilGone("Save Changes?"));
         EXPECT_TRUE(becomesTrue([&] { return !recordIsBeingEdited(numbers_[0]); }));
+    }
+    void saveTyped(const std::string& text) {
+        typePassword(text);
+        save();
+    }
+    // Answers the program's password question with the password and Return, or with
+    // Escape when there is none.
+    void answerPassword(const std::string& password) {
+        ASSERT_NE(waitForActive("Enter password"), 0u);
+        if (!password.empty()) {
+            xdotool({"type", password});
+        }
+        xdotool({"key", password.empty() ? "Escape" : "Return"});
+        ASSERT_TRUE(waitUntilGone("Enter password"));
+        // Keys typed next go to the main window only once it has the focus again.
+        ASSERT_EQ(waitForActive("Veltrop"), mainWindow_);
+    }
+    // Runs the table tool in the folder with this on its standard input.
+    static int runTool(const std::string& folder, std::vector<std::string> arguments,
+                       const std::string& input) {
+        arguments.insert(arguments.begin(), {"/bin/sh", "-c", R"(printf %s "$INPUT" | "$0" "$@")",
+                                             VELTROP_TABLE_TOOL});
+        ChildProcess tool(arguments, folder, {"INPUT=" + input});
+        return tool.waitForExit(kTimeout).value_or(-1);
     }
 
     std::string folderB_;
@@ -72,6 +96,60 @@ TEST_F(SyncDesktopTest, ARecordAddedOnBAndAnEditSavedOnAEndUpInBothTables) {
     EXPECT_EQ(recordsInFile(tableA()), expected);
     EXPECT_EQ(recordsInFile(tableB()), expected);
     EXPECT_TRUE(stillRunning());
+
+    // Find lists what it read last; the list is read again after it closes, so B's
+    // record (the last row) is there from the second Find on.
+    clickToolButton("ToolButtonLookUp");
+    display().requestClose(waitForActive("Select"));
+    ASSERT_TRUE(waitUntilGone("Select"));
+    clickToolButton("ToolButtonLookUp");
+    const Window selection = waitForActive("Select");
+    ASSERT_NE(selection, 0u);
+    clickAt(selection, points_->rows.at(3), 2);
+    ASSERT_TRUE(waitUntilGone("Select"));
+    EXPECT_EQ(shownPassword(), kFromB[3]);
+    closeProgram();
+}
+
+// The tool's whole-file rewrites on B reach the program running on A: its next keystroke
+// asks for the table's new password (Cancel keeps it running and the next one asks
+// again), then edits the record as it now is, and the save reaches B.
+TEST_F(SyncDesktopTest, AProgramOnAFollowsTheToolsRewritesOfTheTableOnB) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string input;
+        std::string password;  // the table's afterwards
+        bool asks;             // whether the program on A needs it
+    } rewrites[] = {
+        {{"protect", "--password-stdin"}, "first\n", "first", true},
+        {{"rekey", "--password-stdin"}, "first\nsecond\n", "second", true},
+        {{"resize", "PASSWORD=64", "--password-stdin"}, "second\n", "second", false},
+    };
+    startProgram();
+    // Changed on B just before the first rewrite: the program must show B's value.
+    change(tableB(), [&](engine::TableFile& file) { file.update(numbers_[0], {{3, "from-b"}}); });
+    std::string expected = "from-b";
+    for (const auto& rewrite : rewrites) {
+        SCOPED_TRACE(rewrite.arguments[0]);
+        ASSERT_EQ(runTool(folderB_, rewrite.arguments, rewrite.input), 0);
+        ASSERT_TRUE(sync_->waitInSync());
+        if (rewrite.asks) {
+            typePassword("x");
+            ASSERT_NO_FATAL_FAILURE(answerPassword(""));
+            EXPECT_TRUE(stillRunning());
+        }
+        const std::string typed(1, rewrite.arguments[0][0]);
+        typePassword(typed);
+        if (rewrite.asks) {
+            ASSERT_NO_FATAL_FAILURE(answerPassword(rewrite.password));
+        }
+        expected += typed;
+        save();
+        EXPECT_EQ(shownPassword(), expected);
+        ASSERT_TRUE(sync_->waitInSync());
+        EXPECT_EQ(recordsInFile(tableB(), {rewrite.password})[0][3], expected);
+    }
+    EXPECT_TRUE(stillRunning());
     closeProgram();
 }
 
@@ -83,8 +161,7 @@ TEST_F(SyncDesktopTest, BothEditingWhilePausedGiveAConflictCopyThatMergeBringsBa
     ASSERT_TRUE(sync_->waitInSync());
     ASSERT_EQ(engine::findConflictCopies(tableA()).size(), 1u);
 
-    ChildProcess merge({VELTROP_TABLE_TOOL, "merge", "--conflicts"}, folder_.path(), {});
-    EXPECT_EQ(merge.waitForExit(kTimeout), 0);
+    EXPECT_EQ(runTool(folder_.path(), {"merge", "--conflicts"}, ""), 0);
     std::vector<std::string> passwords;
     for (const Record& record : recordsInFile(tableA())) {
         passwords.push_back(record[3]);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "commands_fixture.h"
+#include "dialogs/password_dialog.h"
 
 namespace veltrop::testing {
 namespace {
@@ -19,9 +20,12 @@ protected:
     }
 
     // Another machine's copy of the table arrives: written aside, renamed into place.
-    static void arrive(const std::vector<Record>& records) {
+    static void arrive(const std::vector<Record>& records, const std::string& password = {}) {
         engine::Session other;
         createCredentialTable(other, "incoming.DB", records);
+        if (!password.empty()) {
+            other.protectTable("incoming.DB", password);
+        }
         ASSERT_EQ(std::rename("incoming.DB", credentials::kFileName), 0);
     }
 
@@ -119,6 +123,32 @@ TEST_F(Form1FollowTest, FindListsTheArrivedRecordsFromTheSecondFindOn) {
     EXPECT_EQ(rowsInFind(), 4);
     answer({Answer::Ok});
     click(form1().ToolButtonSave());
+}
+
+// The password question comes up in the middle of the keystroke that starts the edit;
+// once answered, that keystroke goes into the editor like any other.
+TEST_F(Form1FollowTest, TheKeystrokeThatAskedForTheNewPasswordIsTyped) {
+    createTable(kRecords);
+    openWindowsOnTable(nullptr, passwordDialogPrompt(session()));
+    arrive(kRecords, "new key");
+    QTimer answering;
+    QObject::connect(&answering, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<PasswordDialog*>(window);
+            if (!dialog || !dialog->isVisible()) {
+                continue;
+            }
+            answering.stop();
+            QTest::keyClicks(dialog->Password(), "new key");
+            QTest::mouseClick(dialog->OKButton(), Qt::LeftButton);
+        }
+    });
+    answering.start(10);
+    type(form1().DBEdit4(), "9");
+    EXPECT_EQ(shown(), kEdited);
+    answer({Answer::Ok});
+    click(form1().ToolButtonSave());
+    EXPECT_EQ(recordsInFile(credentials::kFileName, {"new key"})[0], kEdited);
 }
 
 }  // namespace
