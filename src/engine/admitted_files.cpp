@@ -10,6 +10,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "engine/aside_files.h"
 #include "engine/state_folder.h"
 
 namespace veltrop::engine {
@@ -63,19 +64,19 @@ private:
                  << '\n';
         }
         const std::string content = text.str();
-        const std::string aside = fileName_ + "." + std::to_string(getpid());
-        if (!makeFolders(stateFolder())) {
-            return;
-        }
-        const int fd = open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        std::string aside;
+        const int fd =
+            makeFolders(stateFolder()) ? createAsideFile(fileName_, kRewriteMarker, aside) : -1;
         if (fd < 0) {
             return;
         }
         const bool written =
             write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
         close(fd);
-        if (!written || rename(aside.c_str(), fileName_.c_str()) != 0) {
-            unlink(aside.c_str());
+        if (written) {
+            putInPlace(aside, fileName_, true);
+        } else {
+            removeAsideFile(aside);
         }
     }
 

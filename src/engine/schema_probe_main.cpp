@@ -7,7 +7,6 @@
 // statement: "-" for a missing value, otherwise its length, ":" and its bytes (cut to kLongestValue
 // + 1 bytes).
 #include <sqlite3.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,11 +16,13 @@
 
 #include "core/no_core_dumps.h"
 #include "engine/journal_vfs.h"
+#include "engine/secret.h"
 
 namespace {
 
 constexpr int kLongestValue = 4096;
 constexpr int kMostObjects = 64;
+constexpr std::size_t kLongestKey = 4096;
 
 std::string encoded(const unsigned char* bytes, int size) {
     if (!bytes) {
@@ -31,31 +32,6 @@ std::string encoded(const unsigned char* bytes, int size) {
     return std::to_string(kept) + ":" +
            std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(kept));
 }
-
-// The key in memory that is never swapped out and never moves.
-class KeyBuffer {
-public:
-    KeyBuffer() { mlock(bytes_, sizeof bytes_); }
-    ~KeyBuffer() {
-        explicit_bzero(bytes_, sizeof bytes_);
-        munlock(bytes_, sizeof bytes_);
-    }
-    KeyBuffer(const KeyBuffer&) = delete;
-    KeyBuffer& operator=(const KeyBuffer&) = delete;
-
-    void readFrom(int fd) {
-        for (ssize_t got = 0; size_ < sizeof bytes_ &&
-                              (got = read(fd, bytes_ + size_, sizeof bytes_ - size_)) > 0;) {
-            size_ += static_cast<std::size_t>(got);
-        }
-    }
-    const char* data() const { return bytes_; }
-    int size() const { return static_cast<int>(size_); }
-
-private:
-    char bytes_[4096];
-    std::size_t size_ = 0;
-};
 
 }  // namespace
 
@@ -71,8 +47,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     veltrop::disableCoreDumps();
-    KeyBuffer key;
-    key.readFrom(STDIN_FILENO);
+    veltrop::engine::Secret key(kLongestKey);
+    std::size_t got = 0;
+    for (ssize_t more = 0;
+         got < key.size() && (more = read(STDIN_FILENO, key.data() + got, key.size() - got)) > 0;) {
+        got += static_cast<std::size_t>(more);
+    }
+    key.truncate(got);
     veltrop::engine::useJournalFolder();
     const bool readOnly = std::strcmp(argv[2], "read-only") == 0;
     sqlite3* db = nullptr;
@@ -81,10 +62,11 @@ int main(int argc, char** argv) {
     if (rc == SQLITE_OK) {
         sqlite3_extended_result_codes(db, 1);
         sqlite3_busy_timeout(db, std::atoi(argv[3]));
-        if (key.size() > 0) {
-            rc = sqlite3_key(db, key.data(), key.size());
+        if (!key.empty()) {
+            rc = sqlite3_key(db, key.data(), static_cast<int>(key.size()));
         }
     }
+    key.wipe();
     sqlite3_stmt* statement = nullptr;
     if (rc == SQLITE_OK) {
         // The first statement makes the storage library read and parse the whole schema.
