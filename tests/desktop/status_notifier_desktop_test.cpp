@@ -68,10 +68,12 @@ TEST_F(StatusNotifierDesktopTest, AClickOnTheIconShowsOnlyAHiddenWindow) {
         }
         const long state = before == Before::Minimised ? IconicState : NormalState;
         const bool viewable = before == Before::Shown;
+        // A hidden window is waited for until the window manager has let it go.
+        const long stateBeforeClick = before == Before::Hidden ? WithdrawnState : state;
         ASSERT_TRUE(display().waitUntil(
             [&] {
                 return display().isViewable(mainWindow_) == viewable &&
-                       (before == Before::Hidden || display().wmState(mainWindow_) == state);
+                       display().wmState(mainWindow_) == stateBeforeClick;
             },
             kTimeout));
 
