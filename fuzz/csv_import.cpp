@@ -8,6 +8,7 @@
 #include "engine/session.h"
 #include "scratch_folder.h"
 #include "store/credential_table.h"
+#include "support/file_bytes.h"
 #include "table_tool/importer.h"
 #include "table_tool/table_access.h"
 #include "table_tool/tool_error.h"
@@ -49,7 +50,7 @@ void checkImported(engine::TableFile& table, const table_tool::ImportReport& rep
 
 // True when the import succeeded.
 bool importAs(const char* format, bool cut) {
-    fuzz::writeBytes(kTable, *freshTable);
+    testing::writeFileBytes(kTable, *freshTable);
     try {
         auto table = table_tool::openCredentialTable(*session, kTable, engine::OpenMode::ReadWrite);
         const auto report = table_tool::importRecords(*table, kExport, {format, cut});
@@ -57,7 +58,7 @@ bool importAs(const char* format, bool cut) {
         return true;
     } catch (const table_tool::ToolError&) {
     }
-    if (fuzz::readBytes(kTable) != *freshTable) {
+    if (testing::readFileBytes(kTable) != *freshTable) {
         fuzz::violated(std::string("a failed import as ") + format + " changed the table");
     }
     return false;
@@ -69,13 +70,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const fuzz::InsideFolder inside(folder);
     session = new engine::Session;
     session->createTable(kTable, credentials::definition());
-    freshTable = new std::string(fuzz::readBytes(kTable));
+    freshTable = new std::string(testing::readFileBytes(kTable));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fuzz::InsideFolder inside(folder);
-    fuzz::writeBytes(kExport, data, size);
+    testing::writeFileBytes(kExport, std::string(reinterpret_cast<const char*>(data), size));
     for (const char* format : kFormats) {
         // Where nothing needs cutting, cutting changes nothing: try it only after a failure.
         if (!importAs(format, false)) {

@@ -15,6 +15,7 @@
 #include "scratch_folder.h"
 #include "store/credential_table.h"
 #include "support/crafted_tables.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void writeRandomBytes(std::size_t size) {
     for (char& each : bytes) {
         each = static_cast<char>(generator());
     }
-    fuzz::writeBytes(kFile, bytes);
+    testing::writeFileBytes(kFile, bytes);
 }
 
 // Cuts a table of a few pages in half.
@@ -68,15 +69,15 @@ void writeTruncatedTable() {
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40) "
         "SELECT 'Site ' || i, 'https://site' || i || '.example.org', 'user', 'pass' || i, "
         "hex(zeroblob(100)) FROM n");
-    const std::string bytes = fuzz::readBytes(kFile);
-    fuzz::writeBytes(kFile, bytes.substr(0, bytes.size() / 2));
+    const std::string bytes = testing::readFileBytes(kFile);
+    testing::writeFileBytes(kFile, bytes.substr(0, bytes.size() / 2));
 }
 
 // The header's write version 3: the storage library may read the file but never write it.
 void markReadOnly() {
-    std::string bytes = fuzz::readBytes(kFile);
+    std::string bytes = testing::readFileBytes(kFile);
     bytes[19] = 3;
-    fuzz::writeBytes(kFile, bytes);
+    testing::writeFileBytes(kFile, bytes);
 }
 
 const std::vector<std::pair<const char*, std::function<void()>>> kSeeds{
@@ -100,10 +101,11 @@ const std::vector<std::pair<const char*, std::function<void()>>> kSeeds{
     {"random-bytes-odd-size", [] { writeRandomBytes(3001); }},
     {"random-bytes-whole-kilobytes", [] { writeRandomBytes(2048); }},
     {"truncated-table", writeTruncatedTable},
-    {"empty-file", [] { fuzz::writeBytes(kFile, ""); }},
+    {"empty-file", [] { testing::writeFileBytes(kFile, ""); }},
     {"text-file",
      [] {
-         fuzz::writeBytes(kFile, "DESCRIPTION;URL;LOGIN ID;PASSWORD\nMail;mail.example.org;a;b\n");
+         testing::writeFileBytes(kFile,
+                                 "DESCRIPTION;URL;LOGIN ID;PASSWORD\nMail;mail.example.org;a;b\n");
      }},
     {"sqlite-without-table",
      [] { execute("CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('not a table')"); }},
@@ -146,12 +148,13 @@ int main(int argc, char** argv) {
     for (const auto& [name, write] : kSeeds) {
         unlink(kFile);
         write();
-        fuzz::writeBytes(folder + "/" + name, fuzz::readBytes(kFile));
+        testing::writeFileBytes(folder + "/" + name, testing::readFileBytes(kFile));
     }
     for (const auto& crafted : testing::craftedTables()) {
         unlink(kFile);
         testing::writeCraftedTable(kFile, crafted);
-        fuzz::writeBytes(folder + "/" + craftedSeedName(crafted.name), fuzz::readBytes(kFile));
+        testing::writeFileBytes(folder + "/" + craftedSeedName(crafted.name),
+                                testing::readFileBytes(kFile));
     }
     return 0;
 }

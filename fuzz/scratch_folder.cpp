@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace veltrop::fuzz {
 
@@ -36,26 +34,6 @@ InsideFolder::~InsideFolder() {
         violated("cannot return to the fuzzer's working directory");
     }
     close(previous_);
-}
-
-void writeBytes(const std::string& fileName, const std::uint8_t* data, std::size_t size) {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    if (!out.flush()) {
-        violated("cannot write " + fileName);
-    }
-}
-
-void writeBytes(const std::string& fileName, const std::string& bytes) {
-    writeBytes(fileName, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
-
-std::string readBytes(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) {
-        violated("cannot read " + fileName);
-    }
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void violated(const std::string& what) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 
 namespace veltrop::fuzz {
@@ -33,11 +31,6 @@ public:
 private:
     int previous_;
 };
-
-// Replaces the file's contents, keeping the file itself (and so its inode) when it is there.
-void writeBytes(const std::string& fileName, const std::uint8_t* data, std::size_t size);
-void writeBytes(const std::string& fileName, const std::string& bytes);
-std::string readBytes(const std::string& fileName);
 
 // Stops the run with a message: what a target found is not what the code promises.
 [[noreturn]] void violated(const std::string& what);

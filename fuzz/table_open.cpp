@@ -15,6 +15,7 @@
 #include "store/credential_table.h"
 #include "store/errors.h"
 #include "store/table.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         fuzz::violated("no protected seed at " VELTROP_PROTECTED_SEED);
     }
     sessions->seedSalt = *salt;
-    fuzz::writeBytes(kFile, fuzz::readBytes(VELTROP_PROTECTED_SEED));
+    testing::writeFileBytes(kFile, testing::readFileBytes(VELTROP_PROTECTED_SEED));
     sessions->keyed.openTable(kFile, engine::OpenMode::ReadOnly);
     return 0;
 }
@@ -102,10 +103,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const mode_t mode : {0600, 0400}) {
         chmod(kFile, 0600);
         removeCompanions();
-        fuzz::writeBytes(kFile, bytes);
+        testing::writeFileBytes(kFile, bytes);
         chmod(kFile, mode);
         openAsTheProgramDoes(session);
-        if (fuzz::readBytes(kFile) != bytes) {
+        if (testing::readFileBytes(kFile) != bytes) {
             fuzz::violated("opening and reading the table changed its file");
         }
     }

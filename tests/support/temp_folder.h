@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "support/file_bytes.h"
+
 namespace veltrop::testing {
 
 // A fresh folder under /tmp that becomes the working directory for the object's
@@ -20,8 +22,5 @@ private:
     std::string path_;
     std::string previous_;
 };
-
-std::string readFileBytes(const std::string& path);
-void writeFileBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace veltrop::testing
