@@ -9,13 +9,34 @@
 
 namespace veltrop {
 
+namespace {
+
+void unminimise(QWidget& window) {
+    if (window.windowState() & Qt::WindowMinimized) {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    }
+}
+
+}  // namespace
+
+// The window being shown is un-minimised only once it is mapped: un-minimising a
+// hidden window maps it at once, before Qt gives it its states, and the window
+// manager then frames it without "always on top".
 void restoreApplication(QWidget& shown) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->windowState() & Qt::WindowMinimized) {
-            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        if (window != &shown) {
+            unminimise(*window);
         }
     }
     mapInNormalState(shown);
+    QMetaObject::invokeMethod(
+        &shown,
+        [target = QPointer<QWidget>(&shown)] {
+            if (target) {
+                unminimise(*target);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 // Queued: a window being shown is not on screen yet, and the window manager only

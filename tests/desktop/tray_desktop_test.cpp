@@ -171,6 +171,18 @@ protected:
         }
         return "";
     }
+    // What the window manager itself keeps, beyond the state the window reports:
+    // a window that the user then brings up stays below the main window.
+    bool staysAboveAnotherWindow() {
+        const Window other = display().mapPlainWindow("another window");
+        const bool otherActive = becomes([&] { return display().activeWindow() == other; });
+        const std::vector<Window> stacking = display().stackingOrder();
+        const auto mainAt = std::find(stacking.begin(), stacking.end(), mainWindow_);
+        const auto otherAt = std::find(stacking.begin(), stacking.end(), other);
+        display().destroyWindow(other);
+        return otherActive && mainAt != stacking.end() && otherAt != stacking.end() &&
+               mainAt > otherAt;
+    }
     static std::string describe(const FrameGeometry& frame) {
         return std::to_string(frame.x) + "," + std::to_string(frame.y) + " " +
                std::to_string(frame.width) + "x" + std::to_string(frame.height);
@@ -309,6 +321,7 @@ TEST_F(TrayDesktopTest, MinimizeHidesIntoTheIconAndADoubleClickBringsTheWindowBa
 
     ASSERT_TRUE(doubleClickIcon());
     ASSERT_TRUE(showsOnTopInPlace());
+    EXPECT_TRUE(staysAboveAnotherWindow());
     // And again, from the window as it came back.
     ASSERT_TRUE(minimizeButtonHides());
     ASSERT_TRUE(doubleClickIcon());
@@ -395,6 +408,7 @@ TEST_F(TrayDesktopTest, TheTitleBarMinimiseHidesIntoTheIconOnlyOnceMinimizeWasUs
     EXPECT_TRUE(stillRunning());
     ASSERT_TRUE(doubleClickIcon());
     ASSERT_TRUE(showsOnTopInPlace());
+    EXPECT_TRUE(staysAboveAnotherWindow());
     closeProgram();
 }
 

@@ -214,17 +214,26 @@ Window XDisplay::waitForActiveWindow(const std::string& title, std::chrono::mill
 
 bool XDisplay::waitForWindowManager(std::chrono::milliseconds timeout) {
     static constexpr const char* kProbeTitle = "window manager probe";
-    const Window probe = XCreateSimpleWindow(display_, root_, 0, 0, 10, 10, 0, 0, 0);
-    XStoreName(display_, probe, kProbeTitle);
-    Atom deleteWindow = atom("WM_DELETE_WINDOW");
-    XSetWMProtocols(display_, probe, &deleteWindow, 1);
-    XMapWindow(display_, probe);
-    XFlush(display_);
+    const Window probe = mapPlainWindow(kProbeTitle);
     const bool framed =
         waitUntil([this] { return framedWindowNamed(kProbeTitle).has_value(); }, timeout);
-    XDestroyWindow(display_, probe);
-    XFlush(display_);
+    destroyWindow(probe);
     return framed;
+}
+
+Window XDisplay::mapPlainWindow(const std::string& title) {
+    const Window window = XCreateSimpleWindow(display_, root_, 0, 0, 10, 10, 0, 0, 0);
+    XStoreName(display_, window, title.c_str());
+    Atom deleteWindow = atom("WM_DELETE_WINDOW");
+    XSetWMProtocols(display_, window, &deleteWindow, 1);
+    XMapWindow(display_, window);
+    XFlush(display_);
+    return window;
+}
+
+void XDisplay::destroyWindow(Window window) {
+    XDestroyWindow(display_, window);
+    XFlush(display_);
 }
 
 FrameGeometry XDisplay::frameGeometry(Window client) {

@@ -45,6 +45,9 @@ public:
     // Waits until the window manager frames windows: it announces itself before it
     // does, so a window of our own is mapped and waited for.
     bool waitForWindowManager(std::chrono::milliseconds timeout);
+    // A plain top-level window of the test's own, mapped at once; the caller destroys it.
+    Window mapPlainWindow(const std::string& title);
+    void destroyWindow(Window window);
     FrameGeometry frameGeometry(Window client);
     // The window manager's active window (_NET_ACTIVE_WINDOW), or 0.
     Window activeWindow();

@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QMenu>
 #include <algorithm>
 #include <filesystem>
@@ -21,8 +22,10 @@ protected:
         openWindowsOnTable(std::make_unique<RecordingNotificationArea>(tray_));
     }
 
+    // Then runs what showing the window queued, as the event loop would.
     void doubleClickIcon() {
         playOnIcon(*tray_, {kLeftButtonDown, kLeftButtonUp, kLeftButtonDoubleClick, kLeftButtonUp});
+        QCoreApplication::sendPostedEvents();
     }
     // A right press opens the icon's menu; the item is chosen while it is open.
     void chooseFromIconMenu(const char* item) {
