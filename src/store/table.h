@@ -87,13 +87,14 @@ public:
     Field* findField(const QString& name);
     Field& fieldByName(const QString& name);
 
-    // The underlying file, for readers that page through the table themselves.
-    engine::TableFile& file();
     // The fields as the open file defines them (as declared while closed).
     const engine::TableDefinition& definition() const;
 
 private:
     friend class Field;
+    // Pages through the file itself; nothing above the store sees the engine.
+    friend class RowWindow;
+    engine::TableFile& file();
     struct Value {
         std::string stored;  // bytes as read from the file
         QString text;        // what the field shows
